@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Builds and runs every test of the given presets (default: native and win32).
+# Installs missing packages first; Windows tests run under Wine on a private Xvfb display.
+set -eu
+cd "$(dirname "${BASH_SOURCE[0]}")/.."
+tools/setup.sh
+. tools/display.sh
+chorus_display_start
+trap 'wineserver -k 2>/dev/null; chorus_display_stop' EXIT
+
+presets=("$@")
+[ ${#presets[@]} -gt 0 ] || presets=(native win32)
+status=0
+for preset in "${presets[@]}"; do
+  echo "== $preset"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset"
+  ctest --preset "$preset" || status=1
+done
+exit $status
