@@ -1,0 +1,1 @@
+"""Artwork generator for the chorus editor: the ten bitmap resources, rendered deterministically."""

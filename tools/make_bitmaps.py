@@ -1,0 +1,53 @@
+#!/usr/bin/python3
+"""Renders the editor's ten bitmap resources into resources/bitmaps/.
+
+  make_bitmaps.py                 write the bitmaps
+  make_bitmaps.py --check         exit 1 when a committed bitmap differs from what this program renders
+  make_bitmaps.py --preview FILE  also write a PNG mock-up of the editor with every control in place
+
+The output is the same bytes on every run: no clock, no unseeded randomness, fixed fonts.
+"""
+
+import argparse
+import sys
+
+sys.dont_write_bytecode = True  # keep the source tree clean when the test runs this
+
+from pathlib import Path  # noqa: E402
+
+from artwork import bmp, catalogue  # noqa: E402
+
+REPO = Path(__file__).resolve().parent.parent
+DEFAULT_OUT = REPO / "resources" / "bitmaps"
+
+
+def main() -> int:
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--out", type=Path, default=DEFAULT_OUT, help="folder of the .bmp files")
+    parser.add_argument("--check", action="store_true", help="compare instead of writing")
+    parser.add_argument("--preview", type=Path, help="PNG mock-up of the whole editor")
+    args = parser.parse_args()
+
+    images = catalogue.render_all()
+    stale = []
+    for entry in catalogue.ENTRIES:
+        data = bmp.encode(images[entry.resource_id])
+        path = args.out / entry.file_name
+        if args.check:
+            if not path.is_file() or path.read_bytes() != data:
+                stale.append(path)
+        else:
+            args.out.mkdir(parents=True, exist_ok=True)
+            path.write_bytes(data)
+    if args.preview:
+        catalogue.editor_mock(images).save(args.preview)
+    if stale:
+        for path in stale:
+            print(f"out of date with tools/make_bitmaps.py: {path}", file=sys.stderr)
+        print("run /usr/bin/python3 tools/make_bitmaps.py and commit the result", file=sys.stderr)
+        return 1
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
