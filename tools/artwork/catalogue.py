@@ -46,15 +46,12 @@ def render_all() -> dict:
 
 def _keyed(dest, src, at):
     """Pastes src onto dest except where src has the key colour, as the editor's keyed blits do."""
-    mask = Image.eval(src.convert("RGB"), lambda v: 255 if v == 255 else 0).convert("L")
-    mask = mask.point(lambda v: 0 if v == 255 else 255)
-    # A pixel is key only when all three channels are 255: rebuild the mask exactly.
-    exact = Image.new("L", src.size, 255)
+    mask = Image.new("L", src.size, 255)
     for y in range(src.height):
         for x in range(src.width):
             if src.getpixel((x, y)) == L.KEY:
-                exact.putpixel((x, y), 0)
-    dest.paste(src, at, exact)
+                mask.putpixel((x, y), 0)
+    dest.paste(src, at, mask)
 
 
 def editor_mock(images, knob_values=(0.4, 0.4, 0.0), mix=0.5, shape=1, about=False) -> Image.Image:

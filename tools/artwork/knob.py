@@ -15,8 +15,8 @@ from .paint import SUPERSAMPLE, lerp, polar
 SIZE = L.KNOB_SIZE
 CENTRE = SIZE / 2  # 21.0: the controls take the knob centre at half the width
 OPAQUE_RADIUS = 16.0  # pixels whose centre lies within this distance are knob; all others are key
-SKIRT_RADIUS = 15.0
-CAP_RADIUS = 10.4
+SKIRT_RADIUS = 14.5
+CAP_RADIUS = 10.0
 GRIP_COUNT = 20
 LIGHT_DEG = 115.0  # light from above, slightly left
 
