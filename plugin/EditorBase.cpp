@@ -1,0 +1,133 @@
+#include "plugin/EditorBase.h"
+
+#include "gui/core/GuiFrame.h"
+#include "gui/core/GuiPlatform.h"
+#include "plugin/PluginBaseEx.h"
+
+#include <windows.h>
+
+namespace chorus {
+
+EditorBase::EditorBase(PluginBaseEx* owner) : effect(owner) {
+    if (effect != nullptr) {
+        effect->setEditor(this);
+    }
+    nextIdleTime = ticks();
+    // S_FALSE (already initialised on this thread) also needs its matching uninitialise.
+    servicesInitialised = SUCCEEDED(OleInitialize(nullptr));
+}
+
+EditorBase::~EditorBase() {
+    // A host may close the plug-in without closing the editor first; the frame must not outlive us.
+    destroyFrame();
+    if (servicesInitialised) {
+        OleUninitialize();
+    }
+}
+
+void EditorBase::destroyFrame() noexcept {
+    GuiFrame* old = frame;
+    frame = nullptr;
+    if (old != nullptr) {
+        old->release();
+    }
+}
+
+int32_t EditorBase::editorRect(EditorRect** out) {
+    if (out == nullptr) {
+        return 0;
+    }
+    *out = &rect;
+    return 1;
+}
+
+int32_t EditorBase::openEditor(void* parentWindow) {
+    requestRedraw();
+    parent = parentWindow;
+    return 0;
+}
+
+void EditorBase::closeEditor() {}
+
+void EditorBase::editorIdle() {
+    if (inPump) {
+        return;
+    }
+    if (redrawPending) {
+        redrawPending = false;
+        redraw();
+    }
+    if (frame != nullptr) {
+        frame->refreshIdle();
+    }
+}
+
+void EditorBase::redraw() {}
+
+void EditorBase::requestRedraw() {
+    redrawPending = true;
+}
+
+int32_t EditorBase::keyDown(KeyRecord* key) {
+    if (frame == nullptr || key == nullptr) {
+        return -1;
+    }
+    return frame->onKeyPressed(*key);
+}
+
+int32_t EditorBase::keyUp(KeyRecord* key) {
+    if (frame == nullptr || key == nullptr) {
+        return -1;
+    }
+    return frame->onKeyReleased(*key);
+}
+
+int32_t EditorBase::setKnobMode(int32_t mode) {
+    GuiFrame::setRotaryMode(mode);
+    return 1;
+}
+
+bool EditorBase::wheel(float distance) {
+    if (frame == nullptr) {
+        return false;
+    }
+    return frame->onWheelTurned(nullptr, {0, 0}, distance);
+}
+
+void EditorBase::paramChanged(int32_t, float) {
+    requestRedraw();
+}
+
+void EditorBase::drawNow() {
+    if (frame != nullptr) {
+        frame->redrawChild(nullptr);
+    }
+}
+
+void EditorBase::idlePump() {
+    std::uint32_t now = ticks();
+    if (now < nextIdleTime) {
+        GuiPlatform::current().sleep(pumpSleepMs);
+        now += pumpSleepMs;
+        if (now < nextIdleTime - pumpEarlyMs) {
+            return;
+        }
+    }
+    editorIdle();
+    MSG message{};
+    if (PeekMessageA(&message, nullptr, WM_PAINT, WM_PAINT, PM_REMOVE)) {
+        DispatchMessageA(&message);
+    }
+    nextIdleTime = now + pumpIntervalMs;
+    inPump = true;
+    if (effect != nullptr) {
+        effect->hostIdle();
+    }
+    inPump = false;
+}
+
+std::uint32_t EditorBase::ticks() const {
+    return GuiPlatform::current().tickCount();
+}
+
+} // namespace chorus
