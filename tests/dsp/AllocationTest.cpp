@@ -1,0 +1,51 @@
+// Rendering allocates nothing: every global allocation in this program is counted.
+#include "EngineFixtures.h"
+
+#include <atomic>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <new>
+
+namespace {
+std::atomic<long> allocations{0};
+}
+
+void* operator new(std::size_t size) {
+    allocations.fetch_add(1, std::memory_order_relaxed);
+    if (void* p = std::malloc(size == 0 ? 1 : size)) {
+        return p;
+    }
+    throw std::bad_alloc();
+}
+void operator delete(void* p) noexcept {
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+    std::free(p);
+}
+
+using namespace chorus;
+
+TEST(ChorusProcessor, RenderAndParameterChangesAllocateNothing) {
+    const int routes[][2] = {{1, 1}, {1, 2}, {2, 2}};
+    for (const auto& route : routes) {
+        ChorusParameterSet set;
+        set.setRealValue(paramStages, 4.0f);
+        auto engine = makeEngine(set, route[0], route[1], 44100.0, 256);
+        Buffers in(route[0], 1000), out(route[1], 1000);
+        in.fillNoise(3);
+        const long before = allocations.load();
+        for (int block = 0; block < 20; ++block) {
+            set.setNormalizedValue(paramFreq, static_cast<float>(block) * 0.05f);
+            set.setNormalizedValue(paramShape, static_cast<float>(block % 3) * 0.5f);
+            engine->applyParameters(set);
+            engine->render(in.get(), out.get(), 1000, block % 2 == 0);
+            engine->processAt(in.get(), 10, out.get(), 20, 100);
+        }
+        EXPECT_EQ(allocations.load() - before, 0) << route[0] << "x" << route[1];
+    }
+    // The counter itself works.
+    const long before = allocations.load();
+    auto probe = std::make_unique<int>(1);
+    EXPECT_EQ(allocations.load() - before, 1);
+}
