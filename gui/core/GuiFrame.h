@@ -29,7 +29,7 @@ enum CursorShape : std::int32_t {
 // There is no mouse-move or capture handling: a pressed view polls the mouse until the button is released.
 class GuiFrame : public GuiView {
 public:
-    static constexpr std::int32_t childGrowth = 20;   // entries added when the child array is full
+    static constexpr std::int32_t childGrowth = 20;    // entries added when the child array is full
     static constexpr std::int32_t maxLinksPerTag = 20; // parameters one tag can stand for
     static constexpr std::int32_t tagTableSlack = 20;  // spare tags allocated past the highest linked one
 
@@ -43,7 +43,8 @@ public:
     void repaintIfNeeded(GuiDrawContext& context) override;
     std::int32_t onKeyPressed(const KeyRecord& key) override;
     std::int32_t onKeyReleased(const KeyRecord& key) override;
-    bool onFilesDropped(const char* const* data, std::int32_t count, std::int32_t kind, GuiPoint where) override;
+    bool onFilesDropped(const char* const* data, std::int32_t count, std::int32_t kind,
+                        GuiPoint where) override;
     // Without a context one is made on the window; the cursor position is used, not where.
     bool onWheelTurned(GuiDrawContext* context, GuiPoint where, float distance) override;
     EditorBase* getOwnerEditor() const override;
@@ -52,7 +53,8 @@ public:
     virtual bool addChild(GuiView* view);
     // True whether or not the view was a child.
     virtual bool removeChild(GuiView* view, bool releaseView);
-    virtual bool addLinkedChild(GuiView* view, std::int32_t tag, std::int32_t count, const std::int32_t* parameters);
+    virtual bool addLinkedChild(GuiView* view, std::int32_t tag, std::int32_t count,
+                                const std::int32_t* parameters);
     // Negative tags link nothing; counts are limited to maxLinksPerTag.
     virtual bool linkTag(std::int32_t tag, std::int32_t count, const std::int32_t* parameters);
     virtual bool removeAllChildren(bool releaseViews);

@@ -8,8 +8,12 @@ namespace chorus {
 // of its life. Whatever is selected into it must be deselected first (GuiSelection does that).
 class GuiMemoryDC {
 public:
+    GuiMemoryDC() noexcept = default;
     explicit GuiMemoryDC(GuiDCHandle compatibleWith) noexcept;
     ~GuiMemoryDC();
+
+    // Deletes the held DC (if any) and makes a new one; answers whether that worked.
+    bool create(GuiDCHandle compatibleWith) noexcept;
 
     GuiMemoryDC(const GuiMemoryDC&) = delete;
     GuiMemoryDC& operator=(const GuiMemoryDC&) = delete;

@@ -35,7 +35,8 @@ public:
     // Key answers: -1 means not handled.
     virtual std::int32_t onKeyPressed(const KeyRecord& key);
     virtual std::int32_t onKeyReleased(const KeyRecord& key);
-    virtual bool onFilesDropped(const char* const* data, std::int32_t count, std::int32_t kind, GuiPoint where);
+    virtual bool onFilesDropped(const char* const* data, std::int32_t count, std::int32_t kind,
+                                GuiPoint where);
     virtual bool onWheelTurned(GuiDrawContext* context, GuiPoint where, float distance);
     virtual void focusLost(GuiDrawContext* context);
     virtual void focusGained(GuiDrawContext* context);

@@ -1,0 +1,150 @@
+#include "gui/core/GuiBitmap.h"
+
+#include "gui/core/GuiDrawContext.h"
+#include "gui/core/GuiMemoryDC.h"
+#include "gui/core/GuiModule.h"
+#include "gui/core/GuiSelection.h"
+
+#include <windows.h>
+
+namespace chorus {
+
+namespace {
+
+constexpr std::uint32_t resourceIdMask = 0xFFFF; // resource ids are 16-bit
+
+bool readSize(GuiBitmapHandle handle, std::int32_t& width, std::int32_t& height) {
+    BITMAP info{};
+    if (handle == nullptr || GetObjectA(handle, sizeof info, &info) == 0) {
+        return false;
+    }
+    width = info.bmWidth;
+    height = info.bmHeight;
+    return true;
+}
+
+} // namespace
+
+GuiBitmap::GuiBitmap(std::int32_t id) : resourceId(id) {
+    const auto lowBits = static_cast<WORD>(static_cast<std::uint32_t>(id) & resourceIdMask);
+    bitmap.reset(LoadBitmapA(GuiModule::instance(), MAKEINTRESOURCEA(lowBits)));
+    if (!readSize(bitmap.asBitmap(), width, height)) {
+        width = height = 0;
+    }
+}
+
+GuiBitmap::GuiBitmap(GuiBitmapHandle adopted, std::int32_t id) : resourceId(id), bitmap(adopted) {
+    if (!readSize(bitmap.asBitmap(), width, height)) {
+        width = height = 0;
+    }
+}
+
+GuiBitmap::~GuiBitmap() = default;
+
+void GuiBitmap::retain() noexcept {
+    ++refCount;
+}
+
+void GuiBitmap::release() noexcept {
+    if (refCount <= 0) {
+        return;
+    }
+    if (--refCount == 0) {
+        delete this;
+    }
+}
+
+void GuiBitmap::setKeyColor(GuiColor color) noexcept {
+    if (!(color == keyColor)) {
+        // A mask built for the old key would let the wrong pixels through.
+        keyMask.reset();
+    }
+    keyColor = color;
+}
+
+void GuiBitmap::blit(GuiDrawContext& context, const GuiRect& rect, GuiPoint offset) {
+    if (!bitmap || context.getDC() == nullptr) {
+        return;
+    }
+    GuiMemoryDC source(context.getDC());
+    if (!source) {
+        return;
+    }
+    GuiSelection selected(source.get(), bitmap.get());
+    const GuiPoint d = context.getDrawOffset();
+    BitBlt(context.getDC(), rect.left + d.h, rect.top + d.v, rect.width(), rect.height(), source.get(),
+           offset.h, offset.v, SRCCOPY);
+}
+
+void GuiBitmap::blitKeyed(GuiDrawContext& context, const GuiRect& rect, GuiPoint offset) {
+    HDC target = context.getDC();
+    if (!bitmap || target == nullptr) {
+        return;
+    }
+    if (!keyMask) {
+        keyMask = createKeyMask(target, bitmap.asBitmap(), keyColor);
+        if (!keyMask) {
+            return;
+        }
+    }
+    const int w = rect.width();
+    const int h = rect.height();
+    if (w <= 0 || h <= 0) {
+        return;
+    }
+    const GuiPoint d{rect.left + context.getDrawOffset().h, rect.top + context.getDrawOffset().v};
+    const GuiPoint s = offset;
+
+    GuiMemoryDC sourceDC(target);
+    GuiMemoryDC maskDC(target);
+    GuiMemoryDC inverseDC(target);
+    GuiMemoryDC composeDC(target);
+    GuiMemoryDC pieceDC(target);
+    GuiGdiObject inverse(CreateBitmap(w, h, 1, 1, nullptr));
+    GuiGdiObject compose(CreateCompatibleBitmap(target, w, h));
+    GuiGdiObject piece(CreateCompatibleBitmap(target, w, h));
+    if (!sourceDC || !maskDC || !inverseDC || !composeDC || !pieceDC || !inverse || !compose || !piece) {
+        return;
+    }
+    GuiSelection sourceSel(sourceDC.get(), bitmap.get());
+    GuiSelection maskSel(maskDC.get(), keyMask.get());
+    GuiSelection inverseSel(inverseDC.get(), inverse.get());
+    GuiSelection composeSel(composeDC.get(), compose.get());
+    GuiSelection pieceSel(pieceDC.get(), piece.get());
+
+    // The memory DCs keep black text and white background colours, so mask bits of 1 combine as all-ones
+    // and bits of 0 as zero. The piece is a private copy: the shared bitmap is never touched.
+    BitBlt(pieceDC.get(), 0, 0, w, h, sourceDC.get(), s.h, s.v, SRCCOPY);
+    BitBlt(inverseDC.get(), 0, 0, w, h, maskDC.get(), s.h, s.v, NOTSRCCOPY);
+    BitBlt(composeDC.get(), 0, 0, w, h, target, d.h, d.v, SRCCOPY);
+    BitBlt(composeDC.get(), 0, 0, w, h, maskDC.get(), s.h, s.v, SRCAND);
+    BitBlt(pieceDC.get(), 0, 0, w, h, inverseDC.get(), 0, 0, SRCAND);
+    BitBlt(composeDC.get(), 0, 0, w, h, pieceDC.get(), 0, 0, SRCPAINT);
+    BitBlt(target, d.h, d.v, w, h, composeDC.get(), 0, 0, SRCCOPY);
+}
+
+GuiGdiObject createKeyMask(GuiDCHandle dc, GuiBitmapHandle source, GuiColor color) {
+    std::int32_t width = 0;
+    std::int32_t height = 0;
+    if (!readSize(source, width, height)) {
+        return {};
+    }
+    GuiMemoryDC sourceDC(dc);
+    GuiMemoryDC maskDC(dc);
+    GuiGdiObject mask(CreateBitmap(width, height, 1, 1, nullptr));
+    if (!sourceDC || !maskDC || !mask) {
+        return {};
+    }
+    GuiSelection sourceSel(sourceDC.get(), source);
+    GuiSelection maskSel(maskDC.get(), mask.get());
+    if (dc != nullptr) {
+        SetMapMode(sourceDC.get(), GetMapMode(dc));
+    }
+    // Converting colour to monochrome turns pixels equal to the source's background colour into 1.
+    const COLORREF previous = SetBkColor(sourceDC.get(), color.toColorRef());
+    BitBlt(maskDC.get(), 0, 0, width, height, sourceDC.get(), 0, 0, SRCCOPY);
+    SetBkColor(sourceDC.get(), previous);
+    return mask;
+}
+
+} // namespace chorus

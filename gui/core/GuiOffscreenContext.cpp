@@ -1,0 +1,65 @@
+#include "gui/core/GuiOffscreenContext.h"
+
+#include "gui/core/GuiBitmap.h"
+#include "gui/core/GuiFrame.h"
+#include "gui/core/GuiWindowDC.h"
+
+#include <algorithm>
+#include <windows.h>
+
+namespace chorus {
+
+GuiOffscreenContext::GuiOffscreenContext(GuiFrame* frame, std::int32_t surfaceWidth,
+                                         std::int32_t surfaceHeight, GuiColor background)
+    : GuiDrawContext(frame, nullptr, nullptr), height(surfaceHeight), width(surfaceWidth),
+      backgroundColor(background) {
+    setClipRect({std::min(width, 0), std::min(height, 0), std::max(width, 0), std::max(height, 0)});
+    {
+        GuiWindowDC windowDC(frame != nullptr ? frame->getWindow() : nullptr);
+        if (!windowDC || !memoryDC.create(windowDC.get())) {
+            return;
+        }
+        surface.reset(CreateCompatibleBitmap(windowDC.get(), width, height));
+    }
+    if (!surface) {
+        return;
+    }
+    displacedBitmap = SelectObject(memoryDC.get(), surface.get());
+    attachDC(memoryDC.get());
+    setBrushColor(background);
+    setPenColor(background);
+    fillRectInterior({0, 0, width, height});
+    outlineRect({0, 0, width, height});
+}
+
+GuiOffscreenContext::~GuiOffscreenContext() {
+    if (bitmap != nullptr) {
+        bitmap->release();
+    }
+    // Everything selected into the memory DC goes back before the DC and the objects are deleted.
+    detachDC();
+    if (memoryDC && displacedBitmap != nullptr) {
+        SelectObject(memoryDC.get(), displacedBitmap);
+    }
+}
+
+void GuiOffscreenContext::setBitmap(GuiBitmap* newBitmap) {
+    if (newBitmap != nullptr) {
+        newBitmap->retain();
+    }
+    if (bitmap != nullptr) {
+        bitmap->release();
+    }
+    bitmap = newBitmap;
+}
+
+void GuiOffscreenContext::blitTo(GuiDrawContext& destination, GuiRect destRect, GuiPoint source) {
+    if (getDC() == nullptr || destination.getDC() == nullptr) {
+        return;
+    }
+    const GuiPoint offset = destination.getDrawOffset();
+    BitBlt(destination.getDC(), destRect.left + offset.h, destRect.top + offset.v, destRect.width(),
+           destRect.height(), getDC(), source.h, source.v, SRCCOPY);
+}
+
+} // namespace chorus
