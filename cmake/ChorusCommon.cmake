@@ -7,6 +7,11 @@ if(CMAKE_SYSTEM_PROCESSOR MATCHES "i[3-6]86" OR CHORUS_WIN32)
 endif()
 add_compile_options(${CHORUS_FP_FLAGS})
 
+if(CHORUS_SANITIZE_THREAD)
+  add_compile_options(-fsanitize=thread -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=thread)
+endif()
+
 if(CHORUS_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=undefined)
   add_link_options(-fsanitize=address,undefined)

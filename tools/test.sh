@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Builds and runs every test of the given presets (default: native and win32).
+# Builds and runs every test of the given presets (default: native, win32, and the thread-sanitised
+# parameter stress test).
 # Installs missing packages first; Windows tests run under Wine on a private Xvfb display.
 set -eu
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -9,7 +10,7 @@ chorus_display_start
 trap 'wineserver -k 2>/dev/null; chorus_display_stop' EXIT
 
 presets=("$@")
-[ ${#presets[@]} -gt 0 ] || presets=(native win32)
+[ ${#presets[@]} -gt 0 ] || presets=(native win32 native-tsan)
 status=0
 for preset in "${presets[@]}"; do
   echo "== $preset"
