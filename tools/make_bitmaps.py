@@ -3,7 +3,8 @@
 
   make_bitmaps.py                 write the bitmaps
   make_bitmaps.py --check         exit 1 when a committed bitmap differs from what this program renders
-  make_bitmaps.py --preview FILE  also write a PNG mock-up of the editor with every control in place
+  make_bitmaps.py --preview FILE  also write PNG mock-ups of the editor with every control in place
+                                  (FILE) and of the about picture with its version line
 
 The output is the same bytes on every run: no clock, no unseeded randomness, fixed fonts.
 """
@@ -15,7 +16,7 @@ sys.dont_write_bytecode = True  # keep the source tree clean when the test runs 
 
 from pathlib import Path  # noqa: E402
 
-from artwork import bmp, catalogue  # noqa: E402
+from artwork import bmp, catalogue, preview  # noqa: E402
 
 REPO = Path(__file__).resolve().parent.parent
 DEFAULT_OUT = REPO / "resources" / "bitmaps"
@@ -40,7 +41,8 @@ def main() -> int:
             args.out.mkdir(parents=True, exist_ok=True)
             path.write_bytes(data)
     if args.preview:
-        catalogue.editor_mock(images).save(args.preview)
+        preview.editor_mock(images).save(args.preview)
+        preview.about_mock(images).save(args.preview.with_name(args.preview.stem + "-about.png"))
     if stale:
         for path in stale:
             print(f"out of date with tools/make_bitmaps.py: {path}", file=sys.stderr)

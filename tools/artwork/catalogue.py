@@ -1,4 +1,4 @@
-"""The ten resources: id, file name, size and renderer; and a mock-up of the assembled editor."""
+"""The ten resources: id, file name, size and renderer."""
 
 from dataclasses import dataclass
 from typing import Callable
@@ -42,35 +42,3 @@ def render_all() -> dict:
             raise ValueError(f"{entry.file_name}: rendered {image.size}, expected {entry.size}")
         images[entry.resource_id] = image
     return images
-
-
-def _keyed(dest, src, at):
-    """Pastes src onto dest except where src has the key colour, as the editor's keyed blits do."""
-    mask = Image.new("L", src.size, 255)
-    for y in range(src.height):
-        for x in range(src.width):
-            if src.getpixel((x, y)) == L.KEY:
-                mask.putpixel((x, y), 0)
-    dest.paste(src, at, mask)
-
-
-def editor_mock(images, knob_values=(0.4, 0.4, 0.0), mix=0.5, shape=1, about=False) -> Image.Image:
-    """The editor as it looks with the given control values (curves of the pad left out)."""
-    if about:
-        return images[1000].copy()
-    canvas = images[1001].copy()
-    strip = images[1002]
-    size = L.KNOB_SIZE
-    for rect, value in zip(L.KNOB_RECTS, knob_values):
-        frame = int(value * (L.KNOB_FRAMES - 1))
-        _keyed(canvas, strip.crop((0, frame * size, size, (frame + 1) * size)), rect[:2])
-    left, top, right, bottom = L.SLIDER_RECT
-    travel = L.THUMB_TRAVEL[1] - L.THUMB_TRAVEL[0]
-    _keyed(canvas, images[1003], (left, top + int(travel * (1 - mix))))
-    pl, pt, pr, pb = L.PAD_RECT
-    canvas.paste(images[1004].crop((0, 0, pr - pl, pb - pt)), (pl, pt))
-    for (x, y), rid, index in zip(L.SHAPE_BUTTON_ORIGINS, (1007, 1009, 1008), range(3)):
-        bw, bh = L.SHAPE_BUTTON_SIZE
-        y0 = bh if index == shape else 0
-        canvas.paste(images[rid].crop((0, y0, bw, y0 + bh)), (x, y))
-    return canvas

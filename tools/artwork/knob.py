@@ -20,9 +20,10 @@ CAP_RADIUS = 10.0
 GRIP_COUNT = 20
 LIGHT_DEG = 115.0  # light from above, slightly left
 
-SKIRT_BASE = (72, 75, 82)
-CAP_TOP = (96, 100, 108)
-CAP_BOTTOM = (44, 46, 51)
+SKIRT_BASE = (78, 81, 88)
+CAP_TOP = (122, 126, 134)
+CAP_BOTTOM = (58, 61, 67)
+POINTER_OUTLINE = (8, 9, 11, 170)
 POINTER = (244, 244, 238)
 
 
@@ -70,8 +71,10 @@ def _static_body() -> Image.Image:
             else:
                 t = (CAP_RADIUS - dy) / (2 * CAP_RADIUS)
                 colour = lerp(CAP_TOP, CAP_BOTTOM, t)
-                rings = 0.035 * math.sin(r * 5.2)  # machined face
-                sheen = 0.10 * max(0.0, 1.0 - abs(nx * 0.7 + ny * 0.7 - 0.55) * 2.5) * (r / CAP_RADIUS)
+                rings = 0.03 * math.sin(r * 5.2)  # machined face
+                # Brushed metal catches the light in two opposite fans around the centre.
+                phi = math.atan2(ny, nx)
+                sheen = 0.16 * math.cos(2.0 * (phi - light)) * min(1.0, r / 3.0)
                 colour = tuple(c * (1.0 + rings + sheen) for c in colour)
                 if r > CAP_RADIUS - 0.8:
                     colour = tuple(c * (1.0 + 0.30 * facing) for c in colour)
@@ -96,6 +99,7 @@ def _frame(body: Image.Image, deg: float) -> Image.Image:
         angle = deg + (k + 0.5) * 360.0 / GRIP_COUNT
         line(CAP_RADIUS + 1.6, SKIRT_RADIUS - 0.5, angle, 0.75, (10, 11, 13, 150))
     line(CAP_RADIUS + 1.5, SKIRT_RADIUS - 0.7, deg, 1.5, L.ACCENT + (255,))
+    line(2.6, CAP_RADIUS - 1.1, deg, 2.7, POINTER_OUTLINE)
     line(3.0, CAP_RADIUS - 1.4, deg, 1.7, POINTER + (255,))
 
     small = image.resize((SIZE, SIZE), Image.BOX)

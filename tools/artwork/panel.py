@@ -129,12 +129,10 @@ def background() -> Image.Image:
     for i in range(11):
         y = top_travel + thumb_h // 2 + round((bottom_travel - top_travel) * i / 10)
         major = i % 5 == 0
-        colour = L.LABEL if major else L.LABEL_DIM
-        length = 5 if major else 3
-        draw.line([(sl - 2 - length, y), (sl - 3, y)], fill=colour)
-        draw.line([(sr + 2, y), (sr + 1 + length, y)], fill=colour)
+        length = 6 if major else 3
+        draw.line([(sl - 2 - length, y), (sl - 3, y)], fill=L.LABEL if major else L.LABEL_DIM)
         if major:
-            engraved_text(image, str(100 - 10 * i), small, L.LABEL_DIM, sr + 9, y - 2, shadow=L.ENGRAVE_DARK)
+            engraved_text(image, str(100 - 10 * i), small, L.LABEL_DIM, sr + 4, y - 2, shadow=L.ENGRAVE_DARK)
     return image
 
 
