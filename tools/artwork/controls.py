@@ -1,7 +1,5 @@
 """The small control pictures: slider thumb, value boxes, Shape buttons and the pad's display."""
 
-import math
-
 from PIL import Image, ImageDraw
 
 from . import layout as L

@@ -44,10 +44,6 @@ class Layer:
         f = self.factor
         self.draw.rectangle([left * f, top * f, right * f - 1, bottom * f - 1], fill=fill)
 
-    def rounded(self, left, top, right, bottom, radius, fill):
-        f = self.factor
-        self.draw.rounded_rectangle([left * f, top * f, right * f - 1, bottom * f - 1], radius * f, fill=fill)
-
     def polygon(self, points, fill):
         self.draw.polygon([self._p(x, y) for x, y in points], fill=fill)
 
@@ -79,19 +75,6 @@ def vertical_gradient(width, height, top, bottom) -> Image.Image:
         t = y / max(1, height - 1)
         image.paste(lerp(top, bottom, t), (0, y, width, y + 1))
     return image
-
-
-def shade(width, height, fn, factor=1) -> Image.Image:
-    """An RGBA image whose pixel at (x, y) is fn(u, v) with (u, v) the pixel centre in output pixels."""
-    w, h = width * factor, height * factor
-    data = []
-    for y in range(h):
-        v = (y + 0.5) / factor
-        for x in range(w):
-            data.append(fn((x + 0.5) / factor, v))
-    image = Image.new("RGBA", (w, h))
-    image.putdata(data)
-    return image.resize((width, height), Image.BOX) if factor > 1 else image
 
 
 def text_width(text, fnt, tracking=0):

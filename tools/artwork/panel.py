@@ -7,7 +7,7 @@ from PIL import Image, ImageDraw
 
 from . import controls, knob
 from . import layout as L
-from .paint import Layer, composite, engraved_text, font, lerp, polar, vertical_gradient
+from .paint import Layer, composite, engraved_text, font, polar, vertical_gradient
 
 NOISE_SEED = 1001
 
