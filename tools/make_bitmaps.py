@@ -16,6 +16,9 @@ sys.dont_write_bytecode = True  # keep the source tree clean when the test runs 
 
 from pathlib import Path  # noqa: E402
 
+import PIL  # noqa: E402
+from PIL import features  # noqa: E402
+
 from artwork import bmp, catalogue, preview  # noqa: E402
 
 REPO = Path(__file__).resolve().parent.parent
@@ -47,6 +50,9 @@ def main() -> int:
         for path in stale:
             print(f"out of date with tools/make_bitmaps.py: {path}", file=sys.stderr)
         print("run /usr/bin/python3 tools/make_bitmaps.py and commit the result", file=sys.stderr)
+        # Text rasterising depends on these; a different pair redraws letters a little differently.
+        print(f"(rendered with Pillow {PIL.__version__}, FreeType {features.version('freetype2')})",
+              file=sys.stderr)
         return 1
     return 0
 

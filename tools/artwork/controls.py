@@ -148,9 +148,5 @@ def pad_display() -> Image.Image:
     for j in range(1, 4):
         y = round(j * shown_h / 4) + 0.5
         grid.rect(0, y - 0.25, w, y + 0.25, major if j == 2 else minor)
-    image = Image.alpha_composite(image.convert("RGBA"), grid.result())
-    # A soft reflection across the upper part of the glass.
-    glass = Layer(w, h, 2)
-    glass.polygon([(0, 0), (w * 0.62, 0), (w * 0.38, h * 0.42), (0, h * 0.42)], (255, 255, 255, 7))
-    image = Image.alpha_composite(image, glass.result()).convert("RGB")
+    image = Image.alpha_composite(image.convert("RGBA"), grid.result()).convert("RGB")
     return image

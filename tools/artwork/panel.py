@@ -83,7 +83,7 @@ def background() -> Image.Image:
 
     # Header: the name doubles as the about picture's click area.
     tl, tt, tr, tb = L.TITLE_RECT
-    engraved_text(image, "CHORUS", font(13, True), L.LABEL, tl, tt + 2, tracking=1.0, shadow=L.ENGRAVE_DARK)
+    engraved_text(image, "CHORUS", font(13, True), L.TITLE, tl, tt + 2, tracking=1.0, shadow=L.ENGRAVE_DARK)
     engraved_text(image, "QUILLFEN DIGITAL AUDIO", font(7, True), L.LABEL_DIM, w - 10, tt + 5,
                   tracking=0.9, anchor="right", shadow=L.ENGRAVE_DARK)
 
