@@ -1,0 +1,125 @@
+#include "gui/controls/GuiNumberText.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+namespace chorus {
+
+namespace {
+
+// Room for any double in fixed notation with the decimals a field uses (309 digits, sign, point).
+constexpr std::size_t scratchSize = 400;
+constexpr int maxDecimals = 30;
+
+bool isSpace(char c) noexcept {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\f' || c == '\v';
+}
+
+} // namespace
+
+float parseNumberText(char* text) noexcept {
+    if (text == nullptr) {
+        return 0.0f;
+    }
+    for (char* c = text; *c != '\0'; ++c) {
+        if (*c == ',') {
+            *c = '.';
+        }
+    }
+    const char* first = text;
+    while (isSpace(*first)) {
+        ++first;
+    }
+    const bool negative = *first == '-';
+    if (*first == '+' || *first == '-') {
+        ++first;
+    }
+    // The sign was taken above so that "+1" reads as well as "-1".
+    if (*first == '+' || *first == '-') {
+        return 0.0f;
+    }
+    const char* last = first + std::strlen(first);
+    float number = 0.0f;
+    const auto [end, error] = std::from_chars(first, last, number, std::chars_format::general);
+    if (end == first) {
+        return 0.0f;
+    }
+    if (error == std::errc::result_out_of_range) {
+        // Overflow or underflow: find out which from the exponent's magnitude.
+        double wide = 0.0;
+        const auto wideResult = std::from_chars(first, last, wide, std::chars_format::general);
+        if (wideResult.ec == std::errc::result_out_of_range || std::fabs(wide) >= 1.0) {
+            number = std::numeric_limits<float>::max();
+        } else {
+            number = 0.0f;
+        }
+    } else if (std::isnan(number)) {
+        return 0.0f;
+    } else if (std::isinf(number)) {
+        number = std::numeric_limits<float>::max();
+    }
+    return negative ? -number : number;
+}
+
+void copyText(char* out, std::size_t size, const char* text) noexcept {
+    if (out == nullptr || size == 0) {
+        return;
+    }
+    std::size_t length = text == nullptr ? 0 : std::strlen(text);
+    if (length > size - 1) {
+        length = size - 1;
+    }
+    if (length > 0) {
+        std::memmove(out, text, length);
+    }
+    out[length] = '\0';
+}
+
+void formatShortest(char* out, std::size_t size, float value) noexcept {
+    char scratch[scratchSize];
+    const auto result = std::to_chars(scratch, scratch + scratchSize - 1, value);
+    *result.ptr = '\0';
+    copyText(out, size, scratch);
+}
+
+void formatFixed(char* out, std::size_t size, double value, int decimals) noexcept {
+    if (out == nullptr || size == 0) {
+        return;
+    }
+    if (decimals < 0) {
+        decimals = 0;
+    } else if (decimals > maxDecimals) {
+        decimals = maxDecimals;
+    }
+    char scratch[scratchSize];
+    const auto result =
+        std::to_chars(scratch, scratch + scratchSize - 1, value, std::chars_format::fixed, decimals);
+    if (result.ec == std::errc{} && static_cast<std::size_t>(result.ptr - scratch) < size) {
+        *result.ptr = '\0';
+        copyText(out, size, scratch);
+        return;
+    }
+    // Cutting a fixed number would show a different number: use the exponent form instead.
+    const auto shortest = std::to_chars(scratch, scratch + scratchSize - 1, value,
+                                        std::chars_format::scientific, decimals < 6 ? decimals : 6);
+    *shortest.ptr = '\0';
+    if (static_cast<std::size_t>(shortest.ptr - scratch) >= size) {
+        const auto tight = std::to_chars(scratch, scratch + scratchSize - 1, static_cast<float>(value));
+        *tight.ptr = '\0';
+    }
+    copyText(out, size, scratch);
+}
+
+void reformatNumberText(char* text, std::size_t textSize, char* display, std::size_t displaySize) noexcept {
+    if (text == nullptr) {
+        copyText(display, displaySize, "");
+        return;
+    }
+    const float number = parseNumberText(text);
+    formatFixed(text, textSize, number, 1);
+    copyText(display, displaySize, text);
+}
+
+} // namespace chorus
