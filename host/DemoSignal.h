@@ -1,0 +1,16 @@
+#pragma once
+
+#include "host/AudioFile.h"
+
+namespace chorus::host {
+
+// A built-in stereo test signal: plucked-string arpeggios over a four-chord progression with a soft bass,
+// the kind of material a chorus is made for. Deterministic: the same samples on every machine.
+class DemoSignal {
+public:
+    static constexpr double defaultSeconds = 12.0;
+
+    static AudioFile generate(int sampleRate, double seconds);
+};
+
+} // namespace chorus::host

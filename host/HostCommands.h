@@ -1,0 +1,32 @@
+#pragma once
+
+#include "host/CommandLine.h"
+
+#include <cstdio>
+
+namespace chorus::host {
+
+// The commands of chorus-host. Results go to out, errors and progress to err; each answers the exit status.
+class HostCommands {
+public:
+    static constexpr int exitOk = 0;
+    static constexpr int exitFailure = 1;
+    static constexpr int exitUsage = 2;
+    static constexpr int exitDifferent = 3;
+
+    HostCommands(std::FILE* output, std::FILE* errors) : out(output), err(errors) {}
+
+    int run(const HostOptions& options);
+    int info(const HostOptions& options);
+    int render(const HostOptions& options);
+    int generate(const HostOptions& options);
+    int compare(const HostOptions& options);
+
+private:
+    int fail(const std::string& message);
+
+    std::FILE* out;
+    std::FILE* err;
+};
+
+} // namespace chorus::host

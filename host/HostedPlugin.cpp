@@ -1,0 +1,197 @@
+#include "host/HostedPlugin.h"
+
+#include <algorithm>
+#include <cctype>
+#include <mutex>
+#include <utility>
+
+namespace chorus::host {
+
+namespace {
+
+// The callback carries no user data: instances are found by their descriptor. The first request comes
+// from inside main, before any descriptor exists, and belongs to the instance being created.
+std::mutex registryMutex;
+std::vector<std::pair<EffectDescriptor*, HostedPlugin*>> registry;
+HostedPlugin* creating = nullptr;
+
+HostedPlugin* lookup(EffectDescriptor* effect) {
+    std::lock_guard<std::mutex> lock(registryMutex);
+    for (const auto& [descriptor, plugin] : registry) {
+        if (descriptor == effect) {
+            return plugin;
+        }
+    }
+    return effect == nullptr || creating != nullptr ? creating : nullptr;
+}
+
+void forget(EffectDescriptor* effect) {
+    std::lock_guard<std::mutex> lock(registryMutex);
+    std::erase_if(registry, [effect](const auto& entry) { return entry.first == effect; });
+}
+
+bool sameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+} // namespace
+
+HostedPlugin::~HostedPlugin() {
+    close();
+}
+
+void HostedPlugin::setConnectedPins(int inputs, int outputs) noexcept {
+    connectedInputs = inputs;
+    connectedOutputs = outputs;
+}
+
+bool HostedPlugin::create(ModuleMainEntry entry, std::string& error) {
+    close();
+    if (entry == nullptr) {
+        error = "no entry to call";
+        return false;
+    }
+    {
+        std::lock_guard<std::mutex> lock(registryMutex);
+        creating = this;
+    }
+    EffectDescriptor* created = entry(hostCallback);
+    {
+        std::lock_guard<std::mutex> lock(registryMutex);
+        creating = nullptr;
+        if (created != nullptr) {
+            registry.emplace_back(created, this);
+        }
+    }
+    if (created == nullptr) {
+        error = "the plug-in refused to be created";
+        return false;
+    }
+    if (created->magic != CHORUS_DESCRIPTOR_MAGIC) {
+        error = "the module returned a record without the descriptor's magic";
+        forget(created);
+        return false;
+    }
+    effect = created;
+    return true;
+}
+
+int32_t HostedPlugin::close() {
+    if (effect == nullptr) {
+        return 0;
+    }
+    const int32_t result = effect->dispatchEntry(effect, opClose, 0, 0, nullptr, 0.0f);
+    forget(effect);
+    effect = nullptr;
+    return result;
+}
+
+int32_t HostedPlugin::dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+    if (effect == nullptr) {
+        return 0;
+    }
+    if (opcode == opClose) {
+        return close();
+    }
+    return effect->dispatchEntry(effect, opcode, index, value, ptr, opt);
+}
+
+std::string HostedPlugin::dispatchText(int32_t opcode, int32_t index) {
+    char text[textCapacity] = {};
+    dispatch(opcode, index, 0, text, 0.0f);
+    text[textCapacity - 1] = '\0';
+    return text;
+}
+
+float HostedPlugin::getParameter(int32_t index) {
+    return effect != nullptr ? effect->getParamEntry(effect, index) : 0.0f;
+}
+
+void HostedPlugin::setParameter(int32_t index, float value) {
+    if (effect != nullptr) {
+        effect->setParamEntry(effect, index, value);
+    }
+}
+
+int32_t HostedPlugin::setParameterFromText(int32_t index, const std::string& text) {
+    std::vector<char> copy(text.begin(), text.end());
+    copy.push_back('\0');
+    return dispatch(opParamFromText, index, 0, copy.data(), 0.0f);
+}
+
+int32_t HostedPlugin::findParameter(const std::string& name) {
+    if (effect == nullptr) {
+        return -1;
+    }
+    for (int32_t i = 0; i < effect->paramCount; ++i) {
+        if (sameName(paramName(i), name)) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+// Walks the programs by selecting each, then returns to the program that was selected.
+int32_t HostedPlugin::findProgram(const std::string& name) {
+    if (effect == nullptr) {
+        return -1;
+    }
+    const int32_t current = dispatch(opCurrentProgram);
+    int32_t found = -1;
+    for (int32_t p = 0; p < effect->programCount && found < 0; ++p) {
+        dispatch(opSelectProgram, 0, p);
+        if (sameName(programName(), name)) {
+            found = p;
+        }
+    }
+    dispatch(opSelectProgram, 0, current);
+    return found;
+}
+
+void HostedPlugin::process(float** inputs, float** outputs, int32_t frames, bool replacing) {
+    if (effect == nullptr) {
+        return;
+    }
+    if (replacing) {
+        effect->replaceProcessEntry(effect, inputs, outputs, frames);
+    } else {
+        effect->addProcessEntry(effect, inputs, outputs, frames);
+    }
+}
+
+int32_t CHORUS_CDECL HostedPlugin::hostCallback(EffectDescriptor* effect, int32_t opcode, int32_t index,
+                                                int32_t value, void*, float opt) {
+    HostedPlugin* plugin = lookup(effect);
+    if (plugin == nullptr) {
+        return opcode == hostOpVersion ? hostVersionAnswer : 0;
+    }
+    return plugin->answer(opcode, index, value, opt);
+}
+
+int32_t HostedPlugin::answer(int32_t opcode, int32_t index, int32_t value, float opt) {
+    received.push_back({opcode, index, value, opt});
+    if (logStream != nullptr) {
+        std::fprintf(logStream, "host %d %d %d %g\n", static_cast<int>(opcode), static_cast<int>(index),
+                     static_cast<int>(value), static_cast<double>(opt));
+        std::fflush(logStream);
+    }
+    switch (opcode) {
+    case hostOpVersion:
+        return versionAnswer;
+    case hostOpPinConnected: {
+        // 0 means connected.
+        const int connected = value == 0 ? connectedInputs : connectedOutputs;
+        return index >= 0 && index < connected ? 0 : 1;
+    }
+    case hostOpBeginGesture:
+    case hostOpEndGesture:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+} // namespace chorus::host
