@@ -13,6 +13,8 @@ namespace chorus::test {
 struct HostCall {
     int32_t opcode;
     int32_t index;
+
+    friend bool operator==(const HostCall&, const HostCall&) = default;
 };
 
 // An effect with a recording host callback. Only one exists at a time.
