@@ -383,15 +383,16 @@ void PluginBase::floatToText(float value, char* out) {
         writeText(out, hugeText);
         return;
     }
-    if (!negative && v >= 10000000.0) {
-        // Eight integer digits leave no room for the point: write them alone.
-        std::snprintf(out, textHelperWidth + 1, "%8u", static_cast<unsigned>(std::floor(v)));
+    const double integerPart = std::floor(v);
+    if (integerPart >= (negative ? 1000000.0 : 10000000.0)) {
+        // The integer digits alone fill the eight characters: writing the point would drop the leading digit.
+        std::snprintf(out, textHelperWidth + 1, "%s%u", negative ? "-" : "",
+                      static_cast<unsigned>(integerPart));
         return;
     }
     char digits[textHelperWidth + 2];
     int first = textHelperWidth;
     digits[textHelperWidth] = '\0';
-    const double integerPart = std::floor(v);
     digits[--first] = static_cast<char>('0' + truncateToInt(std::fmod(integerPart, 10.0)));
     count += 2;
     double running = integerPart;

@@ -39,8 +39,9 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD, LPVOID) {
 }
 #endif
 
-#ifndef _WIN32
-// ELF has no module definition file: give the entry its exported name directly.
+#if !defined(_WIN32) && defined(CHORUS_EXPORT_MAIN)
+// ELF has no module definition file: give the entry its exported name directly (only in the module; a
+// program linking this file keeps its own main).
 extern "C" __attribute__((visibility("default"), alias("pluginMain"))) EffectDescriptor*
 exportedMain(HostCallback callback) __asm__("main");
 #endif
