@@ -93,7 +93,9 @@ std::int32_t GuiSlider::thumbNearEdge() const noexcept {
 }
 
 GuiRect GuiSlider::thumbRect() const {
-    const std::int32_t nearEdge = std::max(thumbNearEdge(), lowestThumbPosition);
+    // A value outside the range leaves the whole thumb at that end rather than turning it inside out.
+    const std::int32_t nearEdge =
+        std::max(std::min(thumbNearEdge(), highestThumbPosition - thumbSizeAlong()), lowestThumbPosition);
     const std::int32_t farEdge = std::min(nearEdge + thumbSizeAlong(), highestThumbPosition);
     const std::int32_t crossStart = offsetAcross();
     const std::int32_t crossEnd = crossStart + thumbSizeAcross();
