@@ -1,13 +1,13 @@
-#include "gui/core/GuiFrame.h"
 #include "plugin/EditorBase.h"
+
+#include "gui/core/GuiFrame.h"
 #include "tests/gui/RecordingView.h"
 #include "tests/gui/ScriptedPlatform.h"
 #include "tests/gui/TestHost.h"
 
+#include <cstring>
 #include <gtest/gtest.h>
 #include <windows.h>
-
-#include <cstring>
 
 namespace chorus {
 namespace {

@@ -1,4 +1,5 @@
 #include "gui/core/GuiBitmap.h"
+
 #include "gui/core/GuiGdiCounter.h"
 #include "gui/core/GuiMemoryDC.h"
 #include "gui/core/GuiModule.h"
@@ -8,9 +9,8 @@
 #include "tests/gui/PixelProbe.h"
 
 #include <gtest/gtest.h>
-#include <windows.h>
-
 #include <vector>
+#include <windows.h>
 
 namespace chorus {
 namespace {

@@ -1,4 +1,5 @@
 #include "gui/core/GuiDrawContext.h"
+
 #include "gui/core/GuiFrame.h"
 #include "gui/core/GuiGdiCounter.h"
 #include "gui/core/GuiMemoryDC.h"
@@ -8,11 +9,10 @@
 #include "tests/gui/ScriptedPlatform.h"
 #include "tests/gui/TestHost.h"
 
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include <cstring>
+#include <gtest/gtest.h>
 #include <string>
+#include <windows.h>
 
 namespace chorus {
 namespace {

@@ -1,5 +1,6 @@
-#include "gui/core/GuiBitmap.h"
 #include "gui/core/GuiFrame.h"
+
+#include "gui/core/GuiBitmap.h"
 #include "gui/core/GuiGdiCounter.h"
 #include "gui/core/GuiMemoryDC.h"
 #include "gui/core/GuiModule.h"
@@ -13,12 +14,11 @@
 #include "tests/gui/ScriptedPlatform.h"
 #include "tests/gui/TestHost.h"
 
-#include <gtest/gtest.h>
-#include <windows.h>
-
 #include <cstdio>
+#include <gtest/gtest.h>
 #include <string>
 #include <vector>
+#include <windows.h>
 
 namespace chorus {
 namespace {
@@ -30,7 +30,9 @@ using Events = std::vector<std::string>;
 constexpr int hostX = 40;
 constexpr int hostY = 40;
 
-LPARAM pointParam(int x, int y) { return MAKELPARAM(x, y); }
+LPARAM pointParam(int x, int y) {
+    return MAKELPARAM(x, y);
+}
 
 // A device-dependent bitmap whose pixel (x, y) has red x and green y.
 GuiBitmap* coordinateBitmap(int width, int height) {
@@ -461,8 +463,8 @@ TEST(GuiFrameLifecycle, HostWindowGoingFirstStopsRepaintsAndTeardownStaysSafe) {
     // A window of the toolkit's class without a frame (as after teardown) gets default processing.
     test::HostWindow other;
     GuiFrame* keeper = new GuiFrame({0, 0, 10, 10}, other.get(), nullptr);
-    HWND bare = CreateWindowExA(0, GuiWindowClass::name(), "bare", WS_CHILD | WS_VISIBLE, 0, 0, 30, 30, other.get(),
-                                nullptr, GuiModule::instance(), nullptr);
+    HWND bare = CreateWindowExA(0, GuiWindowClass::name(), "bare", WS_CHILD | WS_VISIBLE, 0, 0, 30, 30,
+                                other.get(), nullptr, GuiModule::instance(), nullptr);
     ASSERT_NE(bare, nullptr);
     SendMessageA(bare, WM_LBUTTONDOWN, 0, pointParam(5, 5));
     InvalidateRect(bare, nullptr, TRUE);

@@ -1,8 +1,9 @@
+#include "gui/core/GuiView.h"
+
 #include "gui/core/GuiBitmap.h"
 #include "gui/core/GuiControl.h"
 #include "gui/core/GuiFrame.h"
 #include "gui/core/GuiGdiCounter.h"
-#include "gui/core/GuiView.h"
 #include "tests/gui/RecordingView.h"
 
 #include <gtest/gtest.h>

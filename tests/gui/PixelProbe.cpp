@@ -1,8 +1,7 @@
 #include "tests/gui/PixelProbe.h"
 
-#include <windows.h>
-
 #include <algorithm>
+#include <windows.h>
 
 namespace chorus::test {
 

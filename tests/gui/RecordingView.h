@@ -13,7 +13,8 @@ namespace chorus::test {
 // A view that writes what happens to it into a shared log ("name.event").
 class RecordingView : public GuiView {
 public:
-    RecordingView(std::string viewName, const GuiRect& rect, std::vector<std::string>& eventLog, int keyAnswer = -1)
+    RecordingView(std::string viewName, const GuiRect& rect, std::vector<std::string>& eventLog,
+                  int keyAnswer = -1)
         : GuiView(rect), name(std::move(viewName)), log(eventLog), answer(keyAnswer) {}
 
     void paint(GuiDrawContext& context) override {

@@ -4,9 +4,13 @@
 
 namespace chorus::test {
 
-ScriptedPlatform::ScriptedPlatform() { previous = GuiPlatform::install(this); }
+ScriptedPlatform::ScriptedPlatform() {
+    previous = GuiPlatform::install(this);
+}
 
-ScriptedPlatform::~ScriptedPlatform() { GuiPlatform::install(previous); }
+ScriptedPlatform::~ScriptedPlatform() {
+    GuiPlatform::install(previous);
+}
 
 void ScriptedPlatform::script(std::vector<Step> newSteps) {
     steps = std::move(newSteps);
@@ -25,15 +29,21 @@ std::uint32_t ScriptedPlatform::readPhysicalInput() {
     return lastInput;
 }
 
-GuiPoint ScriptedPlatform::readScreenCursor() { return cursor; }
+GuiPoint ScriptedPlatform::readScreenCursor() {
+    return cursor;
+}
 
-std::uint32_t ScriptedPlatform::tickCount() { return now; }
+std::uint32_t ScriptedPlatform::tickCount() {
+    return now;
+}
 
 void ScriptedPlatform::sleep(std::uint32_t milliseconds) {
     slept.push_back(milliseconds);
     now += milliseconds;
 }
 
-bool ScriptedPlatform::buttonsSwapped() { return swappedButtons; }
+bool ScriptedPlatform::buttonsSwapped() {
+    return swappedButtons;
+}
 
 } // namespace chorus::test

@@ -40,7 +40,9 @@ RecordingEffect::RecordingEffect() : PluginBaseEx(recordHostCall, 1, 5) {
     current = this;
 }
 
-RecordingEffect::~RecordingEffect() { current = nullptr; }
+RecordingEffect::~RecordingEffect() {
+    current = nullptr;
+}
 
 std::vector<HostCall> RecordingEffect::calls(int32_t opcode) const {
     std::vector<HostCall> selected;
@@ -52,16 +54,20 @@ std::vector<HostCall> RecordingEffect::calls(int32_t opcode) const {
     return selected;
 }
 
-void RecordingEffect::clearCalls() { recorded.clear(); }
+void RecordingEffect::clearCalls() {
+    recorded.clear();
+}
 
 HostWindow::HostWindow(int x, int y, int width, int height) {
     registerHostClass();
-    window = CreateWindowExA(0, hostClassName, "host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width, height,
-                             nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    window = CreateWindowExA(0, hostClassName, "host", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, width,
+                             height, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
     pumpMessages();
 }
 
-HostWindow::~HostWindow() { destroy(); }
+HostWindow::~HostWindow() {
+    destroy();
+}
 
 void HostWindow::destroy() {
     if (window != nullptr) {
