@@ -47,14 +47,13 @@ float parseNumberText(char* text) noexcept {
         return 0.0f;
     }
     if (error == std::errc::result_out_of_range) {
-        // Overflow or underflow: find out which from the exponent's magnitude.
-        double wide = 0.0;
-        const auto wideResult = std::from_chars(first, last, wide, std::chars_format::general);
-        if (wideResult.ec == std::errc::result_out_of_range || std::fabs(wide) >= 1.0) {
-            number = std::numeric_limits<float>::max();
-        } else {
-            number = 0.0f;
+        // Too small (a negative exponent) reads as 0, too large as the largest float.
+        const char* exponent = first;
+        while (exponent < end && *exponent != 'e' && *exponent != 'E') {
+            ++exponent;
         }
+        const bool underflow = exponent + 1 < end && exponent[1] == '-';
+        number = underflow ? 0.0f : std::numeric_limits<float>::max();
     } else if (std::isnan(number)) {
         return 0.0f;
     } else if (std::isinf(number)) {
