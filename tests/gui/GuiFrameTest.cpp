@@ -120,6 +120,27 @@ TEST_F(GuiFrameTest, PaintMessageRestoresTheBackgroundFromTheDamagedPart) {
     EXPECT_EQ(test::pixelAt(windowDC.get(), 30, 40), (GuiColor{30, 40, 0, 0}));
     EXPECT_EQ(test::pixelAt(windowDC.get(), 59, 69), (GuiColor{59, 69, 0, 0}));
     EXPECT_EQ(test::pixelAt(windowDC.get(), 25, 45), colorBlue); // outside the damage: untouched
+
+    // A keyed draw on the window: white lets the window through, other pixels replace it.
+    HBITMAP handle = CreateCompatibleBitmap(windowDC.get(), 4, 1);
+    {
+        GuiMemoryDC memory(windowDC.get());
+        GuiSelection selected(memory.get(), handle);
+        SetPixel(memory.get(), 0, 0, RGB(255, 255, 255));
+        SetPixel(memory.get(), 1, 0, RGB(255, 0, 0));
+        SetPixel(memory.get(), 2, 0, RGB(255, 255, 255));
+        SetPixel(memory.get(), 3, 0, RGB(0, 255, 0));
+    }
+    GuiBitmap* keyed = new GuiBitmap(handle, 2);
+    {
+        GuiDrawContext context(frame, windowDC.get(), frame->getWindow());
+        keyed->blitKeyed(context, {150, 120, 154, 121}, {0, 0});
+    }
+    EXPECT_EQ(test::pixelAt(windowDC.get(), 150, 120), (GuiColor{150, 120, 0, 0}));
+    EXPECT_EQ(test::pixelAt(windowDC.get(), 151, 120), colorRed);
+    EXPECT_EQ(test::pixelAt(windowDC.get(), 152, 120), (GuiColor{152, 120, 0, 0}));
+    EXPECT_EQ(test::pixelAt(windowDC.get(), 153, 120), colorGreen);
+    keyed->release();
 }
 
 TEST_F(GuiFrameTest, PressGoesToTheTopmostChildThatTakesTheMouse) {
@@ -185,6 +206,13 @@ TEST_F(GuiFrameTest, PressEndsFocusBeforeItIsRouted) {
     press(WM_LBUTTONDOWN, 120, 120);
     EXPECT_EQ(events, (Events{"field.focusLost", "knob.down"}));
     EXPECT_EQ(frame->getFocusChild(), nullptr);
+
+    // Giving the focus to its holder again is not a loss.
+    frame->setFocusChild(field);
+    events.clear();
+    frame->setFocusChild(field);
+    EXPECT_TRUE(events.empty());
+    frame->setFocusChild(nullptr);
 
     // Handing the focus on tells the previous holder, after the new one is stored.
     RecordingView* second = addView("second", {0, 30, 50, 50});
@@ -315,6 +343,13 @@ TEST_F(GuiFrameTest, ChildListOperations) {
     EXPECT_EQ(frame->getFocusChild(), nullptr);
     EXPECT_EQ(frame->getChild(0), b);
     EXPECT_FALSE(frame->hasChild(a));
+
+    // A child that is also the modal child stops being modal when it is removed.
+    RecordingView* splash = addView("splash", {0, 0, 10, 10});
+    ASSERT_TRUE(frame->setModalChild(splash));
+    EXPECT_TRUE(frame->removeChild(splash, true));
+    EXPECT_EQ(frame->getModalChild(), nullptr);
+    press(WM_LBUTTONDOWN, 5, 5); // must not reach the freed view
 
     for (int i = 0; i < 45; ++i) { // the array grows as needed
         ASSERT_TRUE(frame->addChild(new RecordingView("x", {0, 0, 1, 1}, events)));
@@ -472,6 +507,36 @@ TEST(GuiFrameLifecycle, HostWindowGoingFirstStopsRepaintsAndTeardownStaysSafe) {
     SendMessageA(bare, WM_CTLCOLOREDIT, 0, 0);
     DestroyWindow(bare);
     keeper->release();
+}
+
+// A view that sends window messages to its frame while the frame tears down.
+class ChattyView final : public GuiView {
+public:
+    explicit ChattyView(int& detaches) : GuiView({0, 0, 50, 50}), count(detaches) {}
+    bool onDetached(GuiFrame* container) override {
+        ++count;
+        SendMessageA(container->getWindow(), WM_LBUTTONDOWN, 0, MAKELPARAM(5, 5));
+        InvalidateRect(container->getWindow(), nullptr, FALSE);
+        UpdateWindow(container->getWindow());
+        return true;
+    }
+    void onMouseDown(GuiDrawContext&, GuiPoint) override { ++count; }
+
+private:
+    ~ChattyView() override = default;
+    int& count;
+};
+
+TEST(GuiFrameLifecycle, MessagesArrivingDuringTeardownReachNoDepartedChild) {
+    test::ScriptedPlatform platform;
+    test::HostWindow host;
+    int calls = 0;
+    GuiFrame* frame = new GuiFrame({0, 0, 100, 100}, host.get(), nullptr);
+    frame->addChild(new ChattyView(calls));
+    frame->addChild(new ChattyView(calls));
+    UpdateWindow(frame->getWindow());
+    frame->release();
+    EXPECT_EQ(calls, 2); // two detaches, and no press reached a view being taken down
 }
 
 TEST(GuiFrameLifecycle, OpenPaintCloseCyclesLeaveNoGdiObjects) {

@@ -196,6 +196,18 @@ TEST_F(GuiXYPadTest, CurvesAreScaledIntoThePadAndEndOnTheBaseline) {
     tall->release();
 }
 
+TEST_F(GuiXYPadTest, PadWithoutAreaKeepsItsValues) {
+    GuiXYPad* flat = new GuiXYPad({150, 100, 150, 100}, &listener, -1, nullptr, padShowCurveA);
+    frame->addChild(flat);
+    platform.script({{left, {hostX + 150, hostY + 100}}, {left, {hostX + 190, hostY + 60}}, {0, {0, 0}}});
+    SendMessageA(frame->getWindow(), WM_LBUTTONDOWN, 0, MAKELPARAM(150, 100));
+    EXPECT_EQ(flat->getValueX(), 0.0f); // no division by a zero size
+    EXPECT_EQ(flat->getValueY(), 0.0f);
+    EXPECT_TRUE(listener.changes.empty());
+    flat->setCurve(0, nullptr, 5);
+    frame->redrawChild(flat);
+}
+
 TEST_F(GuiXYPadTest, RedrawMarksFollowCurveChanges) {
     pad->setNeedsRedraw(false);
     pad->setCurveScale(1.0f);
