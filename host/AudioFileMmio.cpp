@@ -1,12 +1,16 @@
 #include "host/AudioFile.h"
 
+// windows.h must come before mmsystem.h.
+// clang-format off
+#include <windows.h>
+#include <mmsystem.h>
+// clang-format on
+
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <memory>
-#include <mmsystem.h>
 #include <type_traits>
-#include <windows.h>
 
 namespace chorus::host {
 

@@ -34,7 +34,7 @@ std::string CommandLine::usage() {
            "  chorus-host info PLUGIN [--log]\n"
            "  chorus-host render PLUGIN IN.wav OUT.wav [--program N|NAME] [--param NAME=VALUE]...\n"
            "                     [--rate HZ] [--block N] [--mode replace|add] [--log]\n"
-           "  chorus-host generate OUT.wav [--seconds S] [--rate HZ]\n"
+           "  chorus-host generate OUT.wav [--seconds S] [--rate HZ] [--channels 1|2]\n"
            "  chorus-host compare A.wav B.wav [--tolerance T]\n";
 }
 
@@ -61,7 +61,7 @@ bool CommandLine::parse(const std::vector<std::string>& args, HostOptions& optio
         }
         const bool takesValue = arg == "--program" || arg == "--param" || arg == "--rate" ||
                                 arg == "--block" || arg == "--mode" || arg == "--seconds" ||
-                                arg == "--tolerance";
+                                arg == "--tolerance" || arg == "--channels";
         if (!takesValue) {
             error = "unknown option: " + arg;
             return false;
@@ -102,6 +102,12 @@ bool CommandLine::parse(const std::vector<std::string>& args, HostOptions& optio
                 return false;
             }
             options.replacing = value == "replace";
+        } else if (arg == "--channels") {
+            if (value != "1" && value != "2") {
+                error = "--channels is 1 or 2, got: " + value;
+                return false;
+            }
+            options.channels = value == "1" ? 1 : 2;
         } else if (arg == "--seconds") {
             if (!parseDouble(value, options.seconds) || options.seconds <= 0.0 ||
                 options.seconds > maxSeconds) {

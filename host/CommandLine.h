@@ -17,6 +17,7 @@ struct HostOptions {
     bool replacing = true;
     bool log = false;
     double seconds = 12.0;
+    int channels = 2; // of the generated signal
     double tolerance = 1e-6;
 };
 

@@ -11,6 +11,8 @@ public:
     static constexpr double defaultSeconds = 12.0;
 
     static AudioFile generate(int sampleRate, double seconds);
+    // The average of the channels.
+    static AudioFile toMono(const AudioFile& stereo);
 };
 
 } // namespace chorus::host

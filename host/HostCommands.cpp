@@ -226,7 +226,10 @@ int HostCommands::render(const HostOptions& options) {
 
 int HostCommands::generate(const HostOptions& options) {
     const int rate = options.sampleRate > 0 ? options.sampleRate : defaultGenerateRate;
-    const AudioFile signal = DemoSignal::generate(rate, options.seconds);
+    AudioFile signal = DemoSignal::generate(rate, options.seconds);
+    if (options.channels == 1) {
+        signal = DemoSignal::toMono(signal);
+    }
     std::string error;
     if (!signal.write(options.arguments[0], error)) {
         return fail(error);

@@ -1,0 +1,85 @@
+#include "host/CommandLine.h"
+
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+using chorus::host::CommandLine;
+using chorus::host::HostOptions;
+
+namespace {
+
+bool parse(const std::vector<std::string>& args, HostOptions& options, std::string& error) {
+    return CommandLine::parse(args, options, error);
+}
+
+std::string errorFor(const std::vector<std::string>& args) {
+    HostOptions options;
+    std::string error;
+    EXPECT_FALSE(parse(args, options, error));
+    return error;
+}
+
+} // namespace
+
+TEST(CommandLine, ReadsARenderCommandWithEveryOption) {
+    HostOptions options;
+    std::string error;
+    ASSERT_TRUE(
+        parse({"render", "chorus.dll", "in.wav", "out.wav", "--program", "Slow Step", "--param", "Freq=3,5",
+               "--param", "Mix=20", "--rate", "48000", "--block", "333", "--mode", "add", "--log"},
+              options, error))
+        << error;
+    EXPECT_EQ(options.command, "render");
+    EXPECT_EQ(options.arguments, (std::vector<std::string>{"chorus.dll", "in.wav", "out.wav"}));
+    EXPECT_EQ(options.program, "Slow Step");
+    ASSERT_EQ(options.params.size(), 2u);
+    EXPECT_EQ(options.params[0].first, "Freq");
+    EXPECT_EQ(options.params[0].second, "3,5");
+    EXPECT_EQ(options.params[1].second, "20");
+    EXPECT_EQ(options.sampleRate, 48000);
+    EXPECT_EQ(options.blockSize, 333);
+    EXPECT_FALSE(options.replacing);
+    EXPECT_TRUE(options.log);
+}
+
+TEST(CommandLine, DefaultsAndOptionsBeforeArguments) {
+    HostOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"generate", "--seconds", "2.5", "demo.wav"}, options, error)) << error;
+    EXPECT_EQ(options.arguments, (std::vector<std::string>{"demo.wav"}));
+    EXPECT_EQ(options.seconds, 2.5);
+    EXPECT_EQ(options.sampleRate, 0);
+    EXPECT_EQ(options.blockSize, 512);
+    EXPECT_EQ(options.channels, 2);
+    EXPECT_TRUE(options.replacing);
+    EXPECT_FALSE(options.log);
+}
+
+TEST(CommandLine, RefusesWhatItDoesNotKnow) {
+    EXPECT_EQ(errorFor({}), "no command given");
+    EXPECT_EQ(errorFor({"play", "x"}), "unknown command: play");
+    EXPECT_EQ(errorFor({"info", "chorus.dll", "--verbose"}), "unknown option: --verbose");
+    EXPECT_EQ(errorFor({"info", "chorus.dll", "--rate"}), "option --rate needs a value");
+    EXPECT_NE(errorFor({"render", "m", "a", "b", "--mode", "mix"}).find("replace or add"), std::string::npos);
+    EXPECT_NE(errorFor({"render", "m", "a", "b", "--param", "Freq"}).find("NAME=VALUE"), std::string::npos);
+    EXPECT_NE(errorFor({"render", "m", "a", "b", "--param", "=3"}).find("NAME=VALUE"), std::string::npos);
+    EXPECT_NE(errorFor({"render", "m", "a", "b", "--param", "Freq="}).find("NAME=VALUE"), std::string::npos);
+    for (const char* block : {"0", "-5", "12x", "", "2000000"}) {
+        EXPECT_NE(errorFor({"render", "m", "a", "b", "--block", block}).find("--block"), std::string::npos)
+            << block;
+    }
+    for (const char* rate : {"0", "-44100", "44.1k", "2000000"}) {
+        EXPECT_NE(errorFor({"render", "m", "a", "b", "--rate", rate}).find("--rate"), std::string::npos)
+            << rate;
+    }
+    for (const char* seconds : {"0", "-1", "nan", "inf", "4000"}) {
+        EXPECT_NE(errorFor({"generate", "x.wav", "--seconds", seconds}).find("--seconds"), std::string::npos)
+            << seconds;
+    }
+    EXPECT_EQ(errorFor({"generate", "x.wav", "--channels", "3"}), "--channels is 1 or 2, got: 3");
+    EXPECT_EQ(errorFor({"render", "m", "a"}), "render takes 3 arguments, got 2");
+    EXPECT_EQ(errorFor({"info"}), "info takes 1 argument, got 0");
+    EXPECT_EQ(errorFor({"compare", "a", "b", "c"}), "compare takes 2 arguments, got 3");
+    EXPECT_NE(errorFor({"render", "m", "a", "b", "--program", ""}).find("--program"), std::string::npos);
+}
