@@ -212,6 +212,13 @@ bool resolveShortcut(char* path, std::size_t size) noexcept {
     if (std::strlen(target) + 1 >= limit) {
         return false;
     }
+    // Some shell implementations hand out the long form despite the flag: ask the file system for the
+    // short one (already short paths come back unchanged; a target that no longer exists keeps its form).
+    char shortTarget[GuiDropTarget::maxPathSize];
+    const DWORD shortLength = GetShortPathNameA(target, shortTarget, static_cast<DWORD>(limit));
+    if (shortLength > 0 && shortLength < limit) {
+        std::memcpy(target, shortTarget, shortLength + 1);
+    }
     std::memcpy(path, target, std::strlen(target) + 1);
     return true;
 }
