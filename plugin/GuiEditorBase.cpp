@@ -35,17 +35,7 @@ void writeEmpty(char* text, std::size_t size) {
     }
 }
 
-// Display converters: the datum is the control they belong to.
-void formatThroughEditor(float value, char* text, std::size_t size, void* data) {
-    const auto* control = static_cast<const GuiControl*>(data);
-    GuiEditorBase* editor = GuiEditorBase::editorOf(control);
-    if (editor == nullptr) {
-        writeEmpty(text, size);
-        return;
-    }
-    editor->formatValue(value, text, size, control->getTag());
-}
-
+// Text converter: the datum is the field it belongs to.
 void filterThroughEditor(char* text, std::size_t, char* display, std::size_t displaySize, void* data) {
     const auto* control = static_cast<const GuiControl*>(data);
     GuiEditorBase* editor = GuiEditorBase::editorOf(control);
@@ -155,6 +145,16 @@ int32_t GuiEditorBase::textFilter(const char* text, char* out, std::size_t size,
     return static_cast<int32_t>(length) + 1;
 }
 
+void GuiEditorBase::formatConverter(float value, char* text, std::size_t size, void* data) {
+    const auto* control = static_cast<const GuiControl*>(data);
+    GuiEditorBase* editor = editorOf(control);
+    if (editor == nullptr) {
+        writeEmpty(text, size);
+        return;
+    }
+    editor->formatValue(value, text, size, control->getTag());
+}
+
 GuiEditorBase* GuiEditorBase::editorOf(const GuiControl* control) {
     if (control == nullptr || control->getOwnerFrame() == nullptr) {
         return nullptr;
@@ -209,7 +209,8 @@ GuiMomentaryButton* GuiEditorBase::createMomentaryButton(GuiMomentaryButton** ou
     GuiBitmap* bitmap = bitmaps.bitmapFor(bitmapId);
     const int32_t imageHeight = bitmaps.heightOf(bitmapId) / buttonStates;
     const GuiRect area{x, y, x + bitmaps.widthOf(bitmapId), y + imageHeight};
-    auto* button = new (std::nothrow) GuiMomentaryButton(area, this, tag, imageHeight, bitmap, GuiPoint{0, 0});
+    auto* button =
+        new (std::nothrow) GuiMomentaryButton(area, this, tag, imageHeight, bitmap, GuiPoint{0, 0});
     if (button == nullptr || !place(button, tag, paramCount, params)) {
         return stored<GuiMomentaryButton>(out, nullptr);
     }
@@ -232,8 +233,8 @@ GuiKnob* GuiEditorBase::createKnob(GuiKnob** out, int32_t x, int32_t y, int32_t 
     // A knob smaller than its background shows the part of it that lies under the knob.
     const GuiPoint origin =
         width < backgroundWidth && height < backgroundHeight ? GuiPoint{x, y} : GuiPoint{0, 0};
-    auto* knob = new (std::nothrow)
-        GuiKnob(GuiRect{x, y, x + width, y + height}, this, tag, background, bitmaps.bitmapFor(handleId), origin);
+    auto* knob = new (std::nothrow) GuiKnob(GuiRect{x, y, x + width, y + height}, this, tag, background,
+                                            bitmaps.bitmapFor(handleId), origin);
     if (knob == nullptr || !place(knob, tag, paramCount, params)) {
         return stored<GuiKnob>(out, nullptr);
     }
@@ -265,9 +266,9 @@ GuiVerticalSlider* GuiEditorBase::createVerticalSlider(GuiVerticalSlider** out, 
     const int32_t handleHeight = bitmaps.heightOf(handleId);
     const int32_t backgroundHeight = bitmaps.heightOf(backgroundId);
     const GuiRect area{x, y, x + bitmaps.widthOf(handleId), y + backgroundHeight};
-    auto* slider = new (std::nothrow)
-        GuiVerticalSlider(area, this, tag, y, y + backgroundHeight - handleHeight, bitmaps.bitmapFor(handleId),
-                          bitmaps.bitmapFor(backgroundId), GuiPoint{0, 0}, sliderFromBottom);
+    auto* slider = new (std::nothrow) GuiVerticalSlider(
+        area, this, tag, y, y + backgroundHeight - handleHeight, bitmaps.bitmapFor(handleId),
+        bitmaps.bitmapFor(backgroundId), GuiPoint{0, 0}, sliderFromBottom);
     if (slider == nullptr) {
         return stored<GuiVerticalSlider>(out, nullptr);
     }
@@ -278,15 +279,15 @@ GuiVerticalSlider* GuiEditorBase::createVerticalSlider(GuiVerticalSlider** out, 
 }
 
 GuiHorizontalSlider* GuiEditorBase::createHorizontalSlider(GuiHorizontalSlider** out, int32_t x, int32_t y,
-                                                           int32_t tag, int32_t handleId, int32_t backgroundId,
-                                                           bool addToFrame, int32_t paramCount,
-                                                           const int32_t* params) {
+                                                           int32_t tag, int32_t handleId,
+                                                           int32_t backgroundId, bool addToFrame,
+                                                           int32_t paramCount, const int32_t* params) {
     const int32_t handleWidth = bitmaps.widthOf(handleId);
     const int32_t backgroundWidth = bitmaps.widthOf(backgroundId);
     const GuiRect area{x, y, x + backgroundWidth, y + bitmaps.heightOf(handleId)};
-    auto* slider = new (std::nothrow)
-        GuiHorizontalSlider(area, this, tag, x, x + backgroundWidth - handleWidth, bitmaps.bitmapFor(handleId),
-                            bitmaps.bitmapFor(backgroundId), GuiPoint{0, 0}, sliderFromLeft);
+    auto* slider = new (std::nothrow) GuiHorizontalSlider(
+        area, this, tag, x, x + backgroundWidth - handleWidth, bitmaps.bitmapFor(handleId),
+        bitmaps.bitmapFor(backgroundId), GuiPoint{0, 0}, sliderFromLeft);
     if (slider == nullptr) {
         return stored<GuiHorizontalSlider>(out, nullptr);
     }
@@ -297,7 +298,8 @@ GuiHorizontalSlider* GuiEditorBase::createHorizontalSlider(GuiHorizontalSlider**
 }
 
 GuiValueDisplay* GuiEditorBase::createValueDisplay(GuiValueDisplay** out, const GuiRect& area,
-                                                   void (*toText)(float value, char* text, std::size_t size)) {
+                                                   void (*toText)(float value, char* text,
+                                                                  std::size_t size)) {
     auto* display = new (std::nothrow) GuiValueDisplay(area, nullptr, 0);
     if (display == nullptr) {
         return stored<GuiValueDisplay>(out, nullptr);
@@ -310,15 +312,15 @@ GuiValueDisplay* GuiEditorBase::createValueDisplay(GuiValueDisplay** out, const 
     return stored(out, display);
 }
 
-GuiValueDisplay* GuiEditorBase::createFormattedDisplay(GuiValueDisplay** out, const GuiRect& area, int32_t tag,
-                                                       bool addToFrame) {
+GuiValueDisplay* GuiEditorBase::createFormattedDisplay(GuiValueDisplay** out, const GuiRect& area,
+                                                       int32_t tag, bool addToFrame) {
     auto* display = new (std::nothrow) GuiValueDisplay(area, nullptr, 0);
     if (display == nullptr) {
         return stored<GuiValueDisplay>(out, nullptr);
     }
     display->setTextFont(fieldFont);
     display->setTag(tag);
-    display->setValueConverter(formatThroughEditor, display);
+    display->setValueConverter(GuiEditorBase::formatConverter, display);
     if (addToFrame && !place(display, tag, 0, nullptr)) {
         return stored<GuiValueDisplay>(out, nullptr);
     }
@@ -332,7 +334,7 @@ GuiNumberField* GuiEditorBase::createNumberField(GuiNumberField** out, const Gui
         return stored<GuiNumberField>(out, nullptr);
     }
     field->setTextFont(fieldFont);
-    field->setNumberConverter(formatThroughEditor, field);
+    field->setNumberConverter(GuiEditorBase::formatConverter, field);
     if (!place(field, tag, paramCount, params)) {
         return stored<GuiNumberField>(out, nullptr);
     }

@@ -57,8 +57,8 @@ public:
                                              int32_t bitmapId, int32_t paramCount, const int32_t* params);
     virtual GuiToggleButton* createToggleButton(GuiToggleButton** out, int32_t x, int32_t y, int32_t tag,
                                                 int32_t bitmapId, int32_t paramCount, const int32_t* params);
-    virtual GuiMomentaryButton* addMomentaryButton(GuiMomentaryButton** out, int32_t x, int32_t y, int32_t tag,
-                                                   int32_t bitmapId, int32_t paramCount,
+    virtual GuiMomentaryButton* addMomentaryButton(GuiMomentaryButton** out, int32_t x, int32_t y,
+                                                   int32_t tag, int32_t bitmapId, int32_t paramCount,
                                                    const int32_t* params);
     virtual GuiMomentaryButton* createMomentaryButton(GuiMomentaryButton** out, int32_t x, int32_t y,
                                                       int32_t tag, int32_t bitmapId, int32_t paramCount,
@@ -67,16 +67,17 @@ public:
     virtual GuiKnob* addKnob(GuiKnob** out, int32_t left, int32_t top, int32_t right, int32_t bottom,
                              int32_t tag, int32_t handleId, int32_t backgroundId, int32_t paramCount,
                              const int32_t* params);
-    virtual GuiKnob* createKnob(GuiKnob** out, int32_t x, int32_t y, int32_t width, int32_t height, int32_t tag,
-                                int32_t handleId, int32_t backgroundId, int32_t paramCount,
+    virtual GuiKnob* createKnob(GuiKnob** out, int32_t x, int32_t y, int32_t width, int32_t height,
+                                int32_t tag, int32_t handleId, int32_t backgroundId, int32_t paramCount,
                                 const int32_t* params);
     // One frame of the strip is as high as the rectangle; the knob draws transparently.
     virtual GuiFilmstripKnob* createFilmstripKnob(GuiFilmstripKnob** out, const GuiRect& rect, int32_t tag,
                                                   GuiBitmap* strip, GuiPoint stripOrigin, bool addToFrame,
                                                   int32_t paramCount, const int32_t* params);
-    virtual GuiVerticalSlider* createVerticalSlider(GuiVerticalSlider** out, int32_t x, int32_t y, int32_t tag,
-                                                    int32_t handleId, int32_t backgroundId, bool addToFrame,
-                                                    int32_t paramCount, const int32_t* params);
+    virtual GuiVerticalSlider* createVerticalSlider(GuiVerticalSlider** out, int32_t x, int32_t y,
+                                                    int32_t tag, int32_t handleId, int32_t backgroundId,
+                                                    bool addToFrame, int32_t paramCount,
+                                                    const int32_t* params);
     virtual GuiHorizontalSlider* createHorizontalSlider(GuiHorizontalSlider** out, int32_t x, int32_t y,
                                                         int32_t tag, int32_t handleId, int32_t backgroundId,
                                                         bool addToFrame, int32_t paramCount,
@@ -94,8 +95,8 @@ public:
     // area: the click area while closed; the picture fills splashRect from splashOrigin in the bitmap.
     virtual GuiAboutSplash* addAboutSplash(const GuiRect& area, int32_t tag, int32_t bitmapId,
                                            const GuiRect& splashRect, GuiPoint splashOrigin,
-                                           const GuiRect& versionArea, const GuiRect& noticeArea, GuiColor color,
-                                           int32_t align);
+                                           const GuiRect& versionArea, const GuiRect& noticeArea,
+                                           GuiColor color, int32_t align);
     // "Version: " and the module's file version, and its legal notice; a line whose area has no positive
     // width plus height is left unset.
     virtual void setAboutTexts(const GuiRect& versionArea, const GuiRect& noticeArea, GuiColor color,
@@ -103,6 +104,9 @@ public:
 
     // The converters' way back from a control to its editor: null without frame or for another editor.
     static GuiEditorBase* editorOf(const GuiControl* control);
+    // A value converter whose datum is the control: its editor's formatValue with the control's tag, or an
+    // empty text while the control has no frame.
+    static void formatConverter(float value, char* text, std::size_t size, void* control);
 
     ParameterSet* getParameters() const noexcept { return parameters; }
     GuiAboutSplash* getAboutSplash() const noexcept { return aboutSplash; }

@@ -1,0 +1,405 @@
+#include "editor/ChorusEditor.h"
+
+#include "dsp/ChorusParameterSet.h"
+#include "editor/ChorusXYPad.h"
+#include "gui/controls/GuiAboutSplash.h"
+#include "gui/controls/GuiButtonGroup.h"
+#include "gui/controls/GuiFilmstripKnob.h"
+#include "gui/controls/GuiNumberField.h"
+#include "gui/controls/GuiSlider.h"
+#include "gui/controls/GuiVerticalSlider.h"
+#include "gui/core/GuiBitmap.h"
+#include "gui/core/GuiDrawContext.h"
+#include "gui/core/GuiFrame.h"
+#include "plugin/PluginBaseEx.h"
+
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <new>
+
+namespace chorus {
+
+namespace {
+
+// The editor's size when the background bitmap cannot tell it.
+constexpr int32_t nominalWidth = 238;
+constexpr int32_t nominalHeight = 226;
+
+constexpr GuiRect titleArea{11, 7, 75, 22};
+constexpr GuiRect versionArea{75, 175, 175, 190};
+constexpr GuiRect noticeArea{0, 0, 0, 0}; // no notice line
+constexpr GuiRect freqKnobArea{19, 161, 61, 203};
+constexpr GuiRect delayKnobArea{69, 161, 111, 203};
+constexpr GuiRect stagesKnobArea{119, 161, 161, 203};
+constexpr GuiRect mixSliderArea{195, 54, 207, 196};
+constexpr GuiRect freqFieldArea{16, 146, 63, 158};
+constexpr GuiRect delayFieldArea{66, 146, 113, 158};
+constexpr GuiRect stagesFieldArea{116, 146, 163, 158};
+constexpr GuiRect mixFieldArea{187, 38, 214, 49};
+constexpr GuiRect padArea{13, 31, 159, 115};
+constexpr GuiRect shapeArea{52, 121, 161, 136};
+
+constexpr float stagesWheelStep = 0.25f;
+constexpr int32_t padStyle = padShowCurveA | padShowCurveB;
+constexpr int32_t shapeCount = 3;
+// Members in the order of the Shape values: ramp, peak (the sine setting), square.
+constexpr std::array<int32_t, shapeCount> shapeX{52, 90, 128};
+constexpr std::array<int32_t, shapeCount> shapeY{121, 121, 121};
+
+// Heights of the picture, as fractions of the pad's height.
+constexpr float squareHigh = 0.95f;
+constexpr float squareLow = 0.02f;
+constexpr float rampPeakAt = 0.95f; // where in its cycle the ramp turns
+constexpr float sinePeakAt = 0.5f;
+constexpr int32_t headroom = 3; // pixels a peak stays below the top of the pad
+
+// Ripple of the second curve: sin(x * (rippleBase - rippleDelay * Delay ms) / rippleSpan) squared.
+constexpr float rippleBase = 110.0f;
+constexpr float rippleDelay = 20.0f;
+constexpr float rippleSpan = 150.0f;
+
+enum Shape : int32_t { shapeRamp = 0, shapeSine = 1, shapeSquare = 2 };
+
+int32_t truncated(float value) {
+    return static_cast<int32_t>(value);
+}
+
+} // namespace
+
+ChorusEditor::ChorusEditor(PluginBaseEx* owner, ParameterSet* parameterSet)
+    : GuiEditorBase(owner, parameterSet) {
+    bitmaps.load(bitmapAbout, bitmapCount, bitmapBackground);
+    int32_t width = bitmaps.widthOf(bitmapBackground);
+    int32_t height = bitmaps.heightOf(bitmapBackground);
+    if (width <= 0 || height <= 0) {
+        width = nominalWidth;
+        height = nominalHeight;
+    }
+    rect = EditorRect{0, 0, static_cast<int16_t>(height), static_cast<int16_t>(width)};
+    padWidth = bitmaps.widthOf(bitmapPad);
+    padHeight = bitmaps.heightOf(bitmapPad);
+    const auto entries = static_cast<std::size_t>(padWidth > 0 ? padWidth : 0);
+    waveValues = std::make_unique<float[]>(entries);
+    rippleValues = std::make_unique<float[]>(entries);
+    open = false;
+}
+
+ChorusEditor::~ChorusEditor() {
+    // The controls call back into this editor while the frame goes (a field still editing reports its
+    // text): they must go while it is whole.
+    forgetControls();
+    dropFrame();
+}
+
+void ChorusEditor::forgetControls() noexcept {
+    freqKnob = nullptr;
+    delayKnob = nullptr;
+    stagesKnob = nullptr;
+    mixSlider = nullptr;
+    freqField = nullptr;
+    delayField = nullptr;
+    stagesField = nullptr;
+    mixField = nullptr;
+    wavePad = nullptr;
+    shapeButtons = nullptr;
+}
+
+int32_t ChorusEditor::openEditor(void* parentWindow) {
+    // Opening twice without a close would leave the first window and its controls behind.
+    closeEditor();
+    EditorBase::openEditor(parentWindow);
+    const GuiRect bounds{0, 0, rect.right - rect.left, rect.bottom - rect.top};
+    auto* made = new (std::nothrow) GuiFrame(bounds, static_cast<GuiWindowHandle>(parentWindow), this);
+    if (made == nullptr) {
+        return 0;
+    }
+    if (made->getWindow() == nullptr) {
+        // Without a window there is nothing to show and nobody to draw for.
+        made->release();
+        return 0;
+    }
+    frame = made;
+    frame->setBackgroundBitmap(bitmaps.bitmapFor(bitmapBackground));
+
+    addAboutSplash(titleArea, tagAbout, bitmapAbout, GuiRect{0, 0, bounds.right, bounds.bottom},
+                   GuiPoint{0, 0}, versionArea, noticeArea, colorWhite, alignLeft);
+
+    GuiBitmap* strip = bitmaps.bitmapFor(bitmapKnobStrip);
+    const int32_t freqParam[] = {paramFreq};
+    const int32_t delayParam[] = {paramDelay};
+    const int32_t stagesParam[] = {paramStages};
+    const int32_t mixParam[] = {paramMix};
+    const int32_t shapeParam[] = {paramShape};
+    createFilmstripKnob(&freqKnob, freqKnobArea, tagFreqKnob, strip, GuiPoint{0, 0}, true, 1, freqParam);
+    createFilmstripKnob(&delayKnob, delayKnobArea, tagDelayKnob, strip, GuiPoint{0, 0}, true, 1, delayParam);
+    createFilmstripKnob(&stagesKnob, stagesKnobArea, tagStagesKnob, strip, GuiPoint{0, 0}, true, 1,
+                        stagesParam);
+    if (stagesKnob != nullptr) {
+        stagesKnob->setWheelStep(stagesWheelStep);
+    }
+
+    const GuiBitmap* thumb = bitmaps.bitmapFor(bitmapSliderThumb);
+    const int32_t thumbHeight = thumb != nullptr ? thumb->getHeight() : 0;
+    mixSlider = new (std::nothrow) GuiVerticalSlider(
+        mixSliderArea, this, tagMixSlider, mixSliderArea.top, mixSliderArea.bottom - thumbHeight,
+        bitmaps.bitmapFor(bitmapSliderThumb), bitmaps.bitmapFor(bitmapBackground),
+        GuiPoint{mixSliderArea.left, mixSliderArea.top}, sliderFromBottom);
+    if (mixSlider != nullptr && !place(mixSlider, tagMixSlider, 1, mixParam)) {
+        mixSlider = nullptr;
+    }
+
+    freqField = addParameterField(freqFieldArea, tagFreqField, paramFreq, bitmapField);
+    delayField = addParameterField(delayFieldArea, tagDelayField, paramDelay, bitmapField);
+    stagesField = addParameterField(stagesFieldArea, tagStagesField, paramStages, bitmapField);
+    mixField = addParameterField(mixFieldArea, tagMixField, paramMix, bitmapMixField);
+
+    wavePad = new (std::nothrow) ChorusXYPad(padArea, this, tagPad, bitmaps.bitmapFor(bitmapPad), padStyle);
+    if (wavePad != nullptr) {
+        wavePad->setCurveScale(1.0f);
+        wavePad->setTags(tagFreqKnob, tagDelayKnob);
+        wavePad->setCurveColor(1, colorWhite);
+        // The pad's gestures go out under the knobs' tags, which are linked to Freq and Delay.
+        if (!place(wavePad, tagPad, 0, nullptr)) {
+            wavePad = nullptr;
+        }
+    }
+
+    const std::array<GuiBitmap*, shapeCount> shapeBitmaps{bitmaps.bitmapFor(bitmapShapeRamp),
+                                                          bitmaps.bitmapFor(bitmapShapePeak),
+                                                          bitmaps.bitmapFor(bitmapShapeSquare)};
+    shapeButtons = new (std::nothrow) GuiButtonGroup(shapeArea, this, tagShape, shapeCount, shapeX.data(),
+                                                     shapeY.data(), shapeBitmaps.data());
+    if (shapeButtons != nullptr && !place(shapeButtons, tagShape, 1, shapeParam)) {
+        shapeButtons = nullptr;
+    }
+
+    open = true;
+    if (parameters != nullptr) {
+        for (const int32_t index : {paramFreq, paramDelay, paramStages, paramMix, paramShape}) {
+            paramChanged(index, parameters->getNormalizedValue(index));
+        }
+    }
+    requestRedraw();
+    return 1;
+}
+
+void ChorusEditor::closeEditor() {
+    // Cleared first: a field that is still editing reports its text while the frame goes, and the value
+    // must reach the effect without touching controls that are on their way out.
+    forgetControls();
+    dropFrame();
+}
+
+GuiNumberField* ChorusEditor::addParameterField(const GuiRect& area, int32_t tag, int32_t parameter,
+                                                int32_t backgroundId) {
+    auto* field = new (std::nothrow) GuiNumberField(area, this, tag, "", bitmaps.bitmapFor(backgroundId), 0);
+    if (field == nullptr) {
+        return nullptr;
+    }
+    field->setTextFont(fieldFont);
+    const ParameterRecord* record = parameters != nullptr ? parameters->getRecord(parameter) : nullptr;
+    if (record != nullptr) {
+        field->setMinimum(record->minimum);
+        field->setMaximum(record->maximum);
+    }
+    field->setNumberConverter(formatConverter, field);
+    const int32_t linked[] = {parameter};
+    return place(field, tag, 1, linked) ? field : nullptr;
+}
+
+void ChorusEditor::formatValue(float value, char* text, std::size_t size, int32_t tag) {
+    if (text == nullptr || size == 0) {
+        return;
+    }
+    switch (tag) {
+    case tagMixField:
+        std::snprintf(text, size, "%d%%", static_cast<int>(truncated(value + 0.5f)));
+        break;
+    case tagFreqField:
+        std::snprintf(text, size, "%.2fHz", static_cast<double>(value));
+        break;
+    case tagDelayField:
+        std::snprintf(text, size, "%.2fms", static_cast<double>(value));
+        break;
+    case tagStagesField:
+        std::snprintf(text, size, "%d", static_cast<int>(truncated(value + 0.5f)));
+        break;
+    default:
+        break;
+    }
+}
+
+void ChorusEditor::paramChanged(int32_t index, float value) {
+    if (parameters == nullptr || !open) {
+        return;
+    }
+    switch (index) {
+    case paramMix:
+        if (mixSlider != nullptr) {
+            mixSlider->setValue(value);
+        }
+        if (mixField != nullptr) {
+            mixField->setValue(value);
+        }
+        break;
+    case paramFreq:
+        if (freqKnob != nullptr) {
+            freqKnob->setValue(value);
+        }
+        if (freqField != nullptr) {
+            freqField->setValue(value);
+        }
+        if (wavePad != nullptr) {
+            wavePad->setValueX(value);
+        }
+        updateWavePicture();
+        break;
+    case paramDelay:
+        if (delayKnob != nullptr) {
+            delayKnob->setValue(value);
+        }
+        if (delayField != nullptr) {
+            delayField->setValue(value);
+        }
+        if (wavePad != nullptr) {
+            wavePad->setValueY(value);
+        }
+        updateWavePicture();
+        break;
+    case paramStages:
+        if (stagesKnob != nullptr) {
+            stagesKnob->setValue(value);
+        }
+        if (stagesField != nullptr) {
+            stagesField->setValue(value);
+        }
+        updateWavePicture();
+        break;
+    case paramShape:
+        if (shapeButtons != nullptr) {
+            shapeButtons->setValue(value);
+        }
+        updateWavePicture();
+        break;
+    default:
+        break;
+    }
+    requestRedraw();
+}
+
+void ChorusEditor::controlChanged(GuiDrawContext& context, GuiControl* control) {
+    if (control == nullptr || effect == nullptr) {
+        return;
+    }
+    switch (control->getTag()) {
+    case tagFreqKnob:
+    case tagFreqField:
+        effect->applyUserParam(paramFreq, control->getValue());
+        break;
+    case tagDelayKnob:
+    case tagDelayField:
+        effect->applyUserParam(paramDelay, control->getValue());
+        break;
+    case tagStagesKnob:
+        // Quantised first, so the host hears the stage the knob lands on.
+        if (parameters != nullptr) {
+            parameters->setNormalizedValue(paramStages, control->getValue());
+            effect->applyUserParam(paramStages, parameters->getNormalizedValue(paramStages));
+        }
+        break;
+    case tagMixSlider:
+    case tagMixField:
+        effect->applyUserParam(paramMix, control->getValue());
+        break;
+    case tagStagesField:
+        effect->applyUserParam(paramStages, control->getValue());
+        break;
+    case tagPad:
+        if (auto* pad = dynamic_cast<GuiXYPad*>(control)) {
+            effect->applyUserParam(paramFreq, pad->getValueX());
+            effect->applyUserParam(paramDelay, pad->getValueY());
+        }
+        break;
+    case tagShape:
+        effect->applyUserParam(paramShape, control->getValue());
+        break;
+    default:
+        break;
+    }
+    control->repaintIfNeeded(context);
+}
+
+float ChorusEditor::realValue(int32_t index) const {
+    return parameters != nullptr ? parameters->getRealValue(index) : 0.0f;
+}
+
+void ChorusEditor::updateWavePicture() {
+    if (padWidth < 1) {
+        return;
+    }
+    for (int32_t x = 0; x + 1 < padWidth; ++x) {
+        const float a = waveHeightAt(x);
+        waveValues[static_cast<std::size_t>(x)] = a;
+        rippleValues[static_cast<std::size_t>(x)] = a * rippleAt(x);
+    }
+    waveValues[static_cast<std::size_t>(padWidth - 1)] = 0.0f;
+    rippleValues[static_cast<std::size_t>(padWidth - 1)] = 0.0f;
+    if (wavePad != nullptr) {
+        wavePad->setStageCount(truncated(realValue(paramStages)));
+        wavePad->setShapeIndex(truncated(realValue(paramShape)));
+        wavePad->setCurveHeights(0, waveValues.get(), padWidth - 1);
+        wavePad->setCurveHeights(1, rippleValues.get(), padWidth - 1);
+    }
+}
+
+float ChorusEditor::waveHeightAt(int32_t x) const {
+    const int32_t cycles = truncated(realValue(paramFreq)) + 1;
+    const int32_t shape = truncated(realValue(paramShape));
+    if (cycles < 1 || padHeight <= 0) {
+        return 0.0f;
+    }
+    if (shape == shapeSquare) {
+        const int32_t seg = padWidth / cycles;
+        const int32_t half = truncated(static_cast<float>(seg) * 0.5f);
+        if (x == 0) {
+            return squareLow;
+        }
+        for (int32_t i = 1; i <= cycles; ++i) {
+            if (x <= i * seg) {
+                return x <= (i - 1) * seg + half ? squareHigh : squareLow;
+            }
+        }
+        return 0.0f;
+    }
+    int32_t seg = truncated(static_cast<float>(padWidth) / static_cast<float>(cycles) - 0.5f);
+    if (cycles <= 2) {
+        seg -= 1;
+    }
+    const int32_t peak = truncated(static_cast<float>(seg) * (shape == shapeSine ? sinePeakAt : rampPeakAt));
+    // A pad too narrow for its cycles has no slope to draw.
+    if (seg <= 0 || peak <= 0) {
+        return 0.0f;
+    }
+    const auto top = static_cast<float>(padHeight - headroom);
+    const auto height = static_cast<float>(padHeight);
+    const float rise = top / static_cast<float>(peak);
+    const float fall = peak == seg ? 0.0f : -top / static_cast<float>(seg - peak);
+    for (int32_t i = 1; i <= cycles; ++i) {
+        if (x <= i * seg) {
+            if (x > (i - 1) * seg + peak && fall != 0.0f) {
+                return static_cast<float>(x - i * seg) * fall / height;
+            }
+            return static_cast<float>(x - (i - 1) * seg) * rise / height;
+        }
+    }
+    return 0.0f;
+}
+
+float ChorusEditor::rippleAt(int32_t x) const {
+    const float s =
+        std::sin(static_cast<float>(x) * (rippleBase - rippleDelay * realValue(paramDelay)) / rippleSpan);
+    return s * s;
+}
+
+} // namespace chorus
