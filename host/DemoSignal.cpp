@@ -13,8 +13,8 @@ namespace {
 constexpr double noteSeconds = 0.3; // one eighth note at 100 beats per minute
 constexpr int notesPerChord = 8;
 constexpr float stringDamping = 0.996f; // loss per pass around a string
-constexpr float pluckLevel = 0.22f;
-constexpr float bassLevel = 0.12f;
+constexpr float pluckLevel = 0.32f;
+constexpr float bassLevel = 0.16f;
 constexpr double bassDecayPerSecond = 1.6;
 constexpr double twoPi = 6.283185307179586;
 

@@ -63,7 +63,7 @@ TEST_F(ModuleEndToEnd, TheDescriptorReadsAsPublished) {
         EXPECT_EQ(word(d, 24), 5u);
         EXPECT_EQ(word(d, 28), 2u);
         EXPECT_EQ(word(d, 32), 2u);
-        EXPECT_EQ(word(d, 36), 0x38u);
+        EXPECT_EQ(word(d, 36), CHORUS_MODULE_FLAGS);
         EXPECT_EQ(word(d, 40), 0u);
         EXPECT_EQ(word(d, 44), 0u);
         EXPECT_EQ(word(d, 48), 0u);
@@ -79,7 +79,7 @@ TEST_F(ModuleEndToEnd, TheDescriptorReadsAsPublished) {
     }
     EXPECT_EQ(d->programCount, 8);
     EXPECT_EQ(d->paramCount, 5);
-    EXPECT_EQ(d->flags, 0x38u);
+    EXPECT_EQ(d->flags, CHORUS_MODULE_FLAGS);
     EXPECT_EQ(d->pluginId, 0x547A6D6F);
     // The version request came first, before any descriptor existed.
     ASSERT_FALSE(plugin.events().empty());
@@ -97,8 +97,21 @@ TEST_F(ModuleEndToEnd, DispatcherAnswers) {
     char word[] = "bypass";
     EXPECT_EQ(plugin.dispatch(opCapability, 0, 0, word), 0);
     EXPECT_EQ(plugin.dispatchText(opVendorName), "Quillfen Digital Audio");
-    EXPECT_EQ(plugin.dispatch(opEditorOpen), 0);
-    EXPECT_EQ(plugin.dispatch(opKeyDown, 'a', 0, nullptr, 0.0f), 0);
+    if (CHORUS_MODULE_HAS_EDITOR) {
+        EditorRect* rect = nullptr;
+        EXPECT_EQ(plugin.dispatch(opEditorRect, 0, 0, &rect), 1);
+        ASSERT_NE(rect, nullptr);
+        EXPECT_EQ(rect->right - rect->left, 238);
+        EXPECT_EQ(rect->bottom - rect->top, 226);
+        EXPECT_EQ(plugin.dispatch(opKeyDown, 'a', 0, nullptr, 0.0f), -1); // closed: no frame takes keys
+        EXPECT_EQ(plugin.dispatch(opKnobMode, 0, 1), 1);
+    } else {
+        EditorRect* rect = nullptr;
+        EXPECT_EQ(plugin.dispatch(opEditorRect, 0, 0, &rect), 0);
+        EXPECT_EQ(plugin.dispatch(opEditorOpen), 0);
+        EXPECT_EQ(plugin.dispatch(opKeyDown, 'a', 0, nullptr, 0.0f), 0);
+        EXPECT_EQ(plugin.dispatch(opKnobMode, 0, 1), 0);
+    }
     EXPECT_EQ(plugin.dispatch(opVendorSpecific, 0x726E4B44, 0x57686565, nullptr, 1.0f), 0);
     plugin.setParameter(0, 0.5f);
     EXPECT_EQ(plugin.dispatch(opMeterLevel), 0);

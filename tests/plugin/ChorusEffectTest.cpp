@@ -256,3 +256,31 @@ TEST_F(ChorusEffectTest, SampleRateChangeRebuildsAndTellsTheEditor) {
     effect->dispatch(opSampleRate, 0, 0, nullptr, -1.0f);
     EXPECT_EQ(editor->rates.size(), 2u);
 }
+
+namespace {
+
+// An editor that still reads the parameter set while it is destroyed, as a GUI editor releasing its
+// controls may.
+class ReadingEditor : public FakeEditor {
+public:
+    ReadingEditor(ChorusEffect& effect, float& seen)
+        : FakeEditor(effect), parameters(effect.parameterSet()), last(seen) {}
+    ~ReadingEditor() override { last = parameters->getRealValue(0); }
+
+private:
+    chorus::ParameterSet* parameters;
+    float& last;
+};
+
+} // namespace
+
+TEST_F(ChorusEffectTest, TheEditorGoesBeforeTheParameterSetItReads) {
+    float seen = 0.0f;
+    auto* effect = new ChorusEffect(TestHost::callback);
+    effect->initialise();
+    new ReadingEditor(*effect, seen);
+    effect->writeParam(0, 0.75f);
+    EffectDescriptor* d = effect->descriptor();
+    EXPECT_EQ(d->dispatchEntry(d, opClose, 0, 0, nullptr, 0.0f), 1);
+    EXPECT_EQ(seen, 75.0f);
+}
