@@ -21,23 +21,6 @@ GuiBitmap* smallBitmap() {
     return new GuiBitmap(handle, 1);
 }
 
-TEST(GuiView, StartsWithTheDocumentedDefaults) {
-    std::vector<std::string> log;
-    auto* view = new test::RecordingView("v", {10, 20, 30, 40}, log);
-    GuiRect area;
-    view->getMouseArea(area);
-    EXPECT_EQ(area, (GuiRect{10, 20, 30, 40}));
-    EXPECT_EQ(view->getRetainCount(), 1);
-    EXPECT_TRUE(view->acceptsMouse());
-    EXPECT_FALSE(view->drawsTransparent());
-    EXPECT_FALSE(view->needsRedraw());
-    EXPECT_EQ(view->getOwnerEditor(), nullptr);
-    EXPECT_FALSE(view->receiveMessage(nullptr, "LooseFocus"));
-    view->redrawNow(); // without a frame: nothing
-    view->release();
-    EXPECT_EQ(log.back(), "v.destroyed");
-}
-
 TEST(GuiView, GeometryIncludesEdges) {
     std::vector<std::string> log;
     auto* view = new test::RecordingView("v", {10, 10, 20, 20}, log);
