@@ -164,11 +164,16 @@ void HostedPlugin::process(float** inputs, float** outputs, int32_t frames, bool
 
 int32_t CHORUS_CDECL HostedPlugin::hostCallback(EffectDescriptor* effect, int32_t opcode, int32_t index,
                                                 int32_t value, void*, float opt) {
-    HostedPlugin* plugin = lookup(effect);
-    if (plugin == nullptr) {
-        return opcode == hostOpVersion ? hostVersionAnswer : 0;
+    // Called from inside the plug-in: nothing may be thrown back through it.
+    try {
+        HostedPlugin* plugin = lookup(effect);
+        if (plugin == nullptr) {
+            return opcode == hostOpVersion ? hostVersionAnswer : 0;
+        }
+        return plugin->answer(opcode, index, value, opt);
+    } catch (...) {
+        return 0;
     }
-    return plugin->answer(opcode, index, value, opt);
 }
 
 int32_t HostedPlugin::answer(int32_t opcode, int32_t index, int32_t value, float opt) {

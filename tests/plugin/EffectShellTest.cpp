@@ -6,6 +6,7 @@
 #include "plugin/ChorusEffect.h"
 
 #include <bit>
+#include <clocale>
 #include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -375,4 +376,30 @@ TEST(EffectShellPins, OneDeclaredInputAsksTheHostNothing) {
     EXPECT_EQ(shell.descriptor()->flags, 0x38u);
     EXPECT_EQ(shell.descriptor()->inputCount, 1);
     EXPECT_EQ(shell.descriptor()->pluginId, 1);
+}
+
+TEST_F(EffectShellTest, TextsIgnoreTheProcessLocale) {
+    // A host may run with a locale whose decimal point is a comma.
+    const char* previous = std::setlocale(LC_NUMERIC, nullptr);
+    const std::string saved = previous != nullptr ? previous : "C";
+    bool commaLocale = false;
+    for (const char* name : {"de_DE.UTF-8", "de_DE", "German_Germany.1252", "German", "deu"}) {
+        if (std::setlocale(LC_NUMERIC, name) != nullptr && std::localeconv()->decimal_point[0] == ',') {
+            commaLocale = true;
+            break;
+        }
+    }
+    if (!commaLocale) {
+        std::setlocale(LC_NUMERIC, saved.c_str());
+        GTEST_SKIP() << "no locale with a decimal comma on this system";
+    }
+    fromText(1, "3.5");
+    const float dotted = real(1);
+    fromText(2, "1,25");
+    const float commaed = real(2);
+    const std::string shown = text(opParamValueText, 1);
+    std::setlocale(LC_NUMERIC, saved.c_str());
+    EXPECT_EQ(dotted, 3.5f);
+    EXPECT_EQ(commaed, 1.25f);
+    EXPECT_EQ(shown, "3.50");
 }
