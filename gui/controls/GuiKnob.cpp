@@ -294,7 +294,10 @@ void GuiKnob::setPointerBitmap(GuiBitmap* bitmap) {
 }
 
 void GuiKnob::setFineFactor(float factor) {
-    fineFactor = factor;
+    // The factor divides the mouse's travel: only a positive finite one makes sense.
+    if (factor > 0.0f && std::isfinite(factor)) {
+        fineFactor = factor;
+    }
 }
 
 float GuiKnob::getFineFactor() const {

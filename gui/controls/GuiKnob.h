@@ -45,6 +45,7 @@ public:
     virtual void setPointerColor(GuiColor color);
     // Retains the new bitmap before releasing the old one; a new bitmap sets the inset from its width.
     virtual void setPointerBitmap(GuiBitmap* bitmap);
+    // Ignores factors that are not positive and finite.
     virtual void setFineFactor(float factor);
     virtual float getFineFactor() const;
 

@@ -9,6 +9,7 @@
 #include "gui/core/GuiOffscreenContext.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace chorus {
 
@@ -80,7 +81,10 @@ GuiBitmap* GuiSlider::getThumbBitmap() const {
 }
 
 void GuiSlider::setFineFactor(float factor) {
-    fineFactor = factor;
+    // The factor divides the mouse's travel: only a positive finite one makes sense.
+    if (factor > 0.0f && std::isfinite(factor)) {
+        fineFactor = factor;
+    }
 }
 
 float GuiSlider::getFineFactor() const {

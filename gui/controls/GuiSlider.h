@@ -46,6 +46,7 @@ public:
     // The thumb limits follow only at the next setThumbOffset.
     virtual void setThumbBitmap(GuiBitmap* bitmap);
     virtual GuiBitmap* getThumbBitmap() const;
+    // Ignores factors that are not positive and finite.
     virtual void setFineFactor(float factor);
     virtual float getFineFactor() const;
 

@@ -80,7 +80,9 @@ TEST_F(Knob, ValueAtPointMapsTheArcAndPinsTheDeadArc) {
     EXPECT_EQ(knob->valueAtPoint({40, 50}), 0.0f);
 }
 
-TEST_F(Knob, ZeroSweepIsRefused) {
+TEST_F(Knob, ZeroSweepAndZeroFineFactorAreRefused) {
+    knob->setFineFactor(0.0f);
+    EXPECT_EQ(knob->getFineFactor(), GuiKnob::defaultFineFactor);
     knob->setArcSweep(0.0f);
     EXPECT_EQ(knob->getArcSweep(), GuiKnob::defaultArcSweep);
     knob->setValue(0.5f);
