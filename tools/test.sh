@@ -7,7 +7,11 @@ cd "$(dirname "${BASH_SOURCE[0]}")/.."
 tools/setup.sh
 . tools/display.sh
 chorus_display_start
-trap 'wineserver -k 2>/dev/null; chorus_display_stop' EXIT
+stop() {
+  WINEPREFIX="$PWD/build/win32/wineprefix" wineserver -k 2>/dev/null || true
+  chorus_display_stop
+}
+trap stop EXIT
 
 presets=("$@")
 [ ${#presets[@]} -gt 0 ] || presets=(native win32 native-tsan)
@@ -15,7 +19,11 @@ status=0
 for preset in "${presets[@]}"; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
-  cmake --build --preset "$preset"
+  if [ "$preset" = native-tsan ]; then
+    cmake --build --preset "$preset" --target dsp_thread_tests
+  else
+    cmake --build --preset "$preset"
+  fi
   ctest --preset "$preset" || status=1
 done
 exit $status
