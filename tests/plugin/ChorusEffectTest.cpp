@@ -284,3 +284,23 @@ TEST_F(ChorusEffectTest, TheEditorGoesBeforeTheParameterSetItReads) {
     EXPECT_EQ(d->dispatchEntry(d, opClose, 0, 0, nullptr, 0.0f), 1);
     EXPECT_EQ(seen, 75.0f);
 }
+
+TEST_F(ChorusEffectTest, ALayoutRequestNeverGivesTheEngineMoreChannelsThanDeclared) {
+    auto effect = makeEffect();
+    ChannelLayoutRecord layout{0, 8};
+    EXPECT_EQ(effect->dispatch(opChannelLayout, 0, 0, &layout, 0.0f), 1);
+    effect->dispatch(opSampleRate, 0, 0, nullptr, 48000.0f); // rebuilds with the layout's count
+    ASSERT_NE(effect->getEngine(), nullptr);
+    EXPECT_EQ(effect->getEngine()->getNumInputs(), 2);
+    EXPECT_EQ(effect->getEngine()->getNumOutputs(), 2);
+    Buffers buffers(128); // the host passes exactly the two declared channels
+    effect->processAdd(buffers.inPtrs.data(), buffers.outPtrs.data(), 128);
+
+    layout.channelCount = 0;
+    effect->dispatch(opChannelLayout, 0, 0, &layout, 0.0f);
+    effect->dispatch(opSampleRate, 0, 0, nullptr, 44100.0f);
+    ASSERT_NE(effect->getEngine(), nullptr);
+    EXPECT_EQ(effect->getEngine()->getNumInputs(), 1);
+    effect->processReplace(buffers.inPtrs.data(), buffers.outPtrs.data(), 128);
+    EXPECT_FALSE(untouched(buffers));
+}
