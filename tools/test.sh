@@ -16,6 +16,8 @@ trap stop EXIT
 presets=("$@")
 [ ${#presets[@]} -gt 0 ] || presets=(native win32 native-tsan)
 status=0
+passed=0
+failed=0
 for preset in "${presets[@]}"; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
@@ -24,6 +26,18 @@ for preset in "${presets[@]}"; do
   else
     cmake --build --preset "$preset"
   fi
-  ctest --preset "$preset" || status=1
+  log=$(mktemp)
+  ctest --preset "$preset" 2>&1 | tee "$log"
+  [ "${PIPESTATUS[0]}" -eq 0 ] || status=1
+  # "NN% tests passed, F tests failed out of T"
+  summary=$(grep -E 'tests passed, [0-9]+ tests? failed out of [0-9]+' "$log" | tail -n 1)
+  rm -f "$log"
+  if [ -z "$summary" ]; then status=1; continue; fi
+  f=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$summary")
+  t=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\2/' <<<"$summary")
+  passed=$((passed + t - f))
+  failed=$((failed + f))
 done
+echo
+echo "$passed passed, $failed failed"
 exit $status
