@@ -1,0 +1,59 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace chorus::host {
+
+class HostedPlugin;
+
+// A top-level window that hosts a plug-in's editor the way a host does: sized to the rectangle the editor
+// reports (request 13), the editor opened inside it (request 14), editor idle (request 19) sent about every
+// 50 ms while the message loop runs, and the editor closed (request 15) before the window goes.
+// Windows only; one thread.
+class EditorWindow {
+public:
+    static constexpr std::uint32_t idleIntervalMs = 50;
+
+    explicit EditorWindow(HostedPlugin& plugin);
+    ~EditorWindow();
+    EditorWindow(const EditorWindow&) = delete;
+    EditorWindow& operator=(const EditorWindow&) = delete;
+
+    // False with a message when the plug-in has no editor or the window cannot be made.
+    bool open(const std::string& title, std::string& error);
+    // Closes the editor, then the window. Safe to call twice.
+    void close();
+    bool isOpen() const noexcept { return window != nullptr; }
+
+    // Runs the message loop until the window is closed or, for seconds >= 0, that much time has passed.
+    void run(double seconds);
+    // Handles what is pending and keeps idling until nothing is left to paint (at least two idle calls).
+    void settle();
+    void idle();
+    // The client area's pixels, three bytes each (red, green, blue), rows from the top.
+    bool capture(std::vector<std::uint8_t>& rgb, int& width, int& height) const;
+
+    int editorWidth() const noexcept { return width; }
+    int editorHeight() const noexcept { return height; }
+    void* handle() const noexcept { return window; }
+    int idleCount() const noexcept { return idles; }
+
+    // Called by the window procedure when the user closes the window.
+    void onCloseRequest();
+
+private:
+    // Dispatches what is queued; false once the window is gone.
+    bool pump();
+
+    HostedPlugin& plugin;
+    void* window = nullptr;
+    int width = 0;
+    int height = 0;
+    int idles = 0;
+    bool editorOpen = false;
+    std::uint32_t lastIdle = 0;
+};
+
+} // namespace chorus::host

@@ -1,0 +1,72 @@
+#pragma once
+
+#include "editor/ChorusEditor.h"
+#include "gui/core/GuiColor.h"
+#include "gui/core/GuiRect.h"
+#include "plugin/ChorusEffect.h"
+#include "tests/gui/ScriptedPlatform.h"
+#include "tests/gui/TestHost.h"
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace chorus::test {
+
+// One request the effect sent to the host, with its value and float argument.
+struct HostRequest {
+    int32_t opcode;
+    int32_t index;
+    int32_t value;
+    float opt;
+};
+
+// The real chorus effect with its editor, open in a host window, and a host that records its requests.
+// Mouse presses go to the editor's window as messages; the drag that follows reads the scripted input.
+class EditorHarness {
+public:
+    static constexpr int windowX = 40; // screen position of the host window and so of the editor
+    static constexpr int windowY = 40;
+
+    EditorHarness();
+    ~EditorHarness();
+    EditorHarness(const EditorHarness&) = delete;
+    EditorHarness& operator=(const EditorHarness&) = delete;
+
+    ChorusEffect& effect() { return *plugin; }
+    ChorusEditor& editor() { return *chorusEditor; }
+    ParameterSet& parameters() { return *plugin->parameterSet(); }
+    ScriptedPlatform& input() { return platform; }
+    GuiWindowHandle hostWindow() const { return host->get(); }
+    GuiWindowHandle editorWindow() const;
+
+    int32_t dispatch(int32_t opcode, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
+                     float opt = 0.0f);
+    void setParameter(int32_t index, float value);
+    bool open();
+    void close();
+
+    // A press at a point of the editor: the button stays down through the moves (points in the editor),
+    // then is released where the last move ended.
+    void drag(GuiPoint from, const std::vector<GuiPoint>& moves, std::uint32_t modifiers = 0);
+    void click(GuiPoint at) { drag(at, {}); }
+    // Paints what is pending, as the host's idle does.
+    void idle();
+    // Paints the whole editor now and reads its pixels (width x height, rows from the top).
+    std::vector<GuiColor> capture(int& width, int& height);
+
+    static std::vector<HostRequest>& requests();
+    static std::vector<HostRequest> requests(int32_t opcode);
+    static void clearRequests() { requests().clear(); }
+
+private:
+    ScriptedPlatform platform;
+    std::unique_ptr<HostWindow> host;
+    std::unique_ptr<ChorusEffect> plugin;
+    ChorusEditor* chorusEditor = nullptr;
+};
+
+// The pixels of a bitmap as the toolkit loaded it (width x height, rows from the top).
+std::vector<GuiColor> bitmapPixels(const GuiBitmap* bitmap);
+
+} // namespace chorus::test
