@@ -262,6 +262,16 @@ TEST_F(DropTarget, FileListSkipsNamesThatDoNotFitAndReleasesTheMedium) {
     EXPECT_EQ(upper->lastCount, 2);
     EXPECT_EQ(upper->names, (Strings{"C:\\one.wav", "C:\\three.WAV"}));
     EXPECT_EQ(files.mediumReleases, 1);
+    // More names than one drop hands on: the first ones arrive, the rest are skipped.
+    Strings many;
+    for (unsigned i = 0; i < GuiDropTarget::maxDroppedFiles + 5; ++i) {
+        many.push_back("C:\\f" + std::to_string(i));
+    }
+    files.files = many;
+    drop(&files);
+    EXPECT_EQ(upper->lastCount, static_cast<std::int32_t>(GuiDropTarget::maxDroppedFiles));
+    EXPECT_EQ(upper->names.back(), many[GuiDropTarget::maxDroppedFiles - 1]);
+    EXPECT_EQ(files.mediumReleases, 2);
 }
 
 TEST_F(DropTarget, NothingReachesViewsWhileTheFrameHasAFocusChild) {
