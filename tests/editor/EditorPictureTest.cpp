@@ -1,0 +1,157 @@
+#include "dsp/ChorusParameterSet.h"
+#include "editor/ChorusXYPad.h"
+#include "gui/controls/GuiBitmapBank.h"
+#include "gui/controls/GuiButtonGroup.h"
+#include "gui/controls/GuiFilmstripKnob.h"
+#include "gui/core/GuiBitmap.h"
+#include "tests/editor/EditorHarness.h"
+
+#include <gtest/gtest.h>
+#include <set>
+#include <utility>
+
+namespace chorus::test {
+
+namespace {
+
+constexpr GuiColor keyColour{255, 255, 255, 0};
+constexpr GuiRect padArea{13, 31, 159, 115};
+
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<GuiColor> pixels;
+    GuiColor at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+};
+
+Picture capture(EditorHarness& h) {
+    Picture p;
+    p.pixels = h.capture(p.width, p.height);
+    return p;
+}
+
+// Pixels of the knob's area that differ from its strip frame laid over the background (the strip's key
+// colour lets the background through).
+int knobMismatches(const Picture& shot, const GuiFilmstripKnob* knob, const GuiBitmapBank& bank) {
+    const GuiBitmap* strip = bank.bitmapFor(ChorusEditor::bitmapKnobStrip);
+    const GuiBitmap* background = bank.bitmapFor(ChorusEditor::bitmapBackground);
+    const std::vector<GuiColor> stripPixels = bitmapPixels(strip);
+    const std::vector<GuiColor> backPixels = bitmapPixels(background);
+    const GuiRect& b = knob->getBounds();
+    const int offset = knob->frameOffset();
+    int mismatches = 0;
+    for (int y = 0; y < b.height(); ++y) {
+        for (int x = 0; x < b.width(); ++x) {
+            const GuiColor s = stripPixels[static_cast<std::size_t>((offset + y) * strip->getWidth() + x)];
+            const GuiColor back =
+                backPixels[static_cast<std::size_t>((b.top + y) * background->getWidth() + b.left + x)];
+            const GuiColor expected = s == keyColour ? back : s;
+            if (!(shot.at(b.left + x, b.top + y) == expected)) {
+                ++mismatches;
+            }
+        }
+    }
+    return mismatches;
+}
+
+// The pad's waveform: the white pixel of each column, as the editor computed it.
+int missingWavePixels(const Picture& shot, const ChorusEditor& editor) {
+    const ChorusXYPad* pad = editor.getWavePad();
+    int missing = 0;
+    for (int x = 0; x + 2 < pad->getPointCount(); ++x) {
+        const int row = pad->rowOf(pad->getHeightPoint(0, x));
+        if (row < 0 || row >= padArea.height()) {
+            continue;
+        }
+        if (!(shot.at(padArea.left + x, padArea.top + row) == colorWhite)) {
+            ++missing;
+        }
+    }
+    return missing;
+}
+
+std::set<std::pair<int, int>> whiteInPad(const Picture& shot) {
+    std::set<std::pair<int, int>> found;
+    for (int y = padArea.top; y < padArea.bottom; ++y) {
+        for (int x = padArea.left; x < padArea.right; ++x) {
+            if (shot.at(x, y) == colorWhite) {
+                found.insert({x, y});
+            }
+        }
+    }
+    return found;
+}
+
+TEST(EditorPicture, KnobFramesAndPadCurvesFollowTheProgram) {
+    EditorHarness h;
+    ChorusEditor& editor = h.editor();
+    const GuiBitmapBank& bank = editor.getBitmapBank();
+
+    const Picture first = capture(h);
+    ASSERT_EQ(first.width, 238);
+    ASSERT_EQ(first.height, 226);
+    for (const GuiFilmstripKnob* knob :
+         {editor.getFreqKnob(), editor.getDelayKnob(), editor.getStagesKnob()}) {
+        EXPECT_EQ(knobMismatches(first, knob, bank), 0) << "knob with tag " << knob->getTag();
+    }
+    EXPECT_EQ(missingWavePixels(first, editor), 0);
+    // The factory program shows one stage: no grey copies right of the waveform's peaks.
+    const GuiColor nearestCopy{195, 195, 195, 0};
+    int copies = 0;
+    for (int y = padArea.top; y < padArea.bottom; ++y) {
+        for (int x = padArea.left; x < padArea.right; ++x) {
+            copies += first.at(x, y) == nearestCopy ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(copies, 0);
+
+    // Wobble: 4 Hz and 4 ms; then four stages, which bring six grey copies.
+    h.dispatch(opSelectProgram, 0, 1);
+    h.setParameter(paramStages, 1.0f);
+    const Picture second = capture(h);
+    for (const GuiFilmstripKnob* knob :
+         {editor.getFreqKnob(), editor.getDelayKnob(), editor.getStagesKnob()}) {
+        EXPECT_EQ(knobMismatches(second, knob, bank), 0) << "knob with tag " << knob->getTag();
+    }
+    EXPECT_NE(editor.getFreqKnob()->frameOffset(), 0);
+    EXPECT_EQ(missingWavePixels(second, editor), 0);
+    EXPECT_NE(whiteInPad(first), whiteInPad(second));
+    int greys[7] = {};
+    for (int y = padArea.top; y < padArea.bottom; ++y) {
+        for (int x = padArea.left; x < padArea.right; ++x) {
+            const GuiColor c = second.at(x, y);
+            for (int s = 1; s <= 6; ++s) {
+                const auto g = static_cast<std::uint8_t>(225 - 15 * (s + 1));
+                greys[s] += c == GuiColor{g, g, g, 0} ? 1 : 0;
+            }
+        }
+    }
+    for (int s = 1; s <= 6; ++s) {
+        EXPECT_GT(greys[s], 0) << "copy shifted " << s;
+    }
+}
+
+TEST(EditorPicture, LitShapeButtonShowsItsOnImage) {
+    EditorHarness h;
+    const Picture shot = capture(h);
+    const GuiButtonGroup* group = h.editor().getShapeButtons();
+    ASSERT_EQ(group->litMember(), 1);
+    const GuiBitmap* peak = h.editor().getBitmapBank().bitmapFor(ChorusEditor::bitmapShapePeak);
+    const std::vector<GuiColor> pixels = bitmapPixels(peak);
+    const int half = peak->getHeight() / 2;
+    int onMatches = 0;
+    int offMatches = 0;
+    for (int y = 0; y < half; ++y) {
+        for (int x = 0; x < peak->getWidth(); ++x) {
+            const GuiColor seen = shot.at(90 + x, 121 + y);
+            onMatches += seen == pixels[static_cast<std::size_t>((y + half) * peak->getWidth() + x)] ? 1 : 0;
+            offMatches += seen == pixels[static_cast<std::size_t>(y * peak->getWidth() + x)] ? 1 : 0;
+        }
+    }
+    EXPECT_EQ(onMatches, peak->getWidth() * half);
+    EXPECT_LT(offMatches, onMatches);
+}
+
+} // namespace
+
+} // namespace chorus::test
