@@ -171,7 +171,11 @@ int EditorCommand::run(const Options& options, std::FILE* out, std::FILE* err) {
             audio.stop();
             return fail(err, error);
         }
-        std::fprintf(out, "editor %d x %d\n", window.editorWidth(), window.editorHeight());
+        window.settle();
+        int x = 0;
+        int y = 0;
+        window.screenOrigin(x, y);
+        std::fprintf(out, "editor %d x %d at %d %d\n", window.editorWidth(), window.editorHeight(), x, y);
         std::fflush(out);
         if (options.seconds > 0.0 || options.screenshot.empty()) {
             window.run(options.seconds);

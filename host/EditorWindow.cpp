@@ -224,6 +224,15 @@ void EditorWindow::settle() {
     GdiFlush();
 }
 
+void EditorWindow::screenOrigin(int& x, int& y) const {
+    POINT origin{0, 0};
+    if (window != nullptr) {
+        ClientToScreen(static_cast<HWND>(window), &origin);
+    }
+    x = origin.x;
+    y = origin.y;
+}
+
 bool EditorWindow::capture(std::vector<std::uint8_t>& rgb, int& outWidth, int& outHeight) const {
     if (window == nullptr) {
         return false;

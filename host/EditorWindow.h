@@ -35,6 +35,8 @@ public:
     // The client area's pixels, three bytes each (red, green, blue), rows from the top.
     bool capture(std::vector<std::uint8_t>& rgb, int& width, int& height) const;
 
+    // Where the editor's top-left pixel is on the screen.
+    void screenOrigin(int& x, int& y) const;
     int editorWidth() const noexcept { return width; }
     int editorHeight() const noexcept { return height; }
     void* handle() const noexcept { return window; }

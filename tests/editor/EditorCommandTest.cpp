@@ -1,0 +1,121 @@
+#include "host/EditorCommand.h"
+
+#include "tests/editor/EditorHarness.h"
+#include "tests/editor/PngReader.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace chorus::test {
+
+namespace {
+
+using host::EditorCommand;
+
+std::string readAll(std::FILE* file) {
+    std::string text;
+    std::rewind(file);
+    char buffer[512];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0) {
+        text.append(buffer, got);
+    }
+    return text;
+}
+
+TEST(EditorCommandLine, TakesOnePluginAndItsOptions) {
+    EditorCommand::Options options;
+    std::string error;
+    ASSERT_TRUE(EditorCommand::parse({"chorus.dll", "--program", "Wobble", "--param", "Mix=80", "--param",
+                                      "Freq=1.5", "--screenshot", "out.png", "--seconds", "2.5", "--log"},
+                                     options, error))
+        << error;
+    EXPECT_EQ(options.plugin, "chorus.dll");
+    EXPECT_EQ(options.program, "Wobble");
+    ASSERT_EQ(options.params.size(), 2u);
+    EXPECT_EQ(options.params[1].first, "Freq");
+    EXPECT_EQ(options.params[1].second, "1.5");
+    EXPECT_EQ(options.screenshot, "out.png");
+    EXPECT_DOUBLE_EQ(options.seconds, 2.5);
+    EXPECT_TRUE(options.log);
+
+    const std::vector<std::vector<std::string>> bad = {
+        {},
+        {"a.dll", "b.dll"},
+        {"a.dll", "--seconds", "0"},
+        {"a.dll", "--seconds", "soon"},
+        {"a.dll", "--param", "Mix"},
+        {"a.dll", "--param", "=3"},
+        {"a.dll", "--screenshot"},
+        {"a.dll", "--rate", "48000"},
+    };
+    for (const auto& args : bad) {
+        EditorCommand::Options ignored;
+        error.clear();
+        EXPECT_FALSE(EditorCommand::parse(args, ignored, error)) << args.size() << " arguments";
+        EXPECT_FALSE(error.empty());
+    }
+}
+
+TEST(EditorCommandLine, MissingModuleFailsWithAMessage) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    EXPECT_EQ(EditorCommand::run({"no-such-module.dll", "--screenshot", "x.png"}, out, err), 1);
+    EXPECT_NE(readAll(err).find("chorus-host:"), std::string::npos);
+    std::fclose(out);
+    std::fclose(err);
+}
+
+// The module's editor, opened by the command in its own window, shows exactly what the same editor shows
+// when this program hosts it directly.
+TEST(EditorCommandScreenshot, MatchesTheEditorForTwoPrograms) {
+    std::vector<std::uint8_t> previous;
+    for (const int program : {0, 1}) {
+        const std::string path = "editor_command_shot" + std::to_string(program) + ".png";
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        const int status = EditorCommand::run(
+            {CHORUS_TEST_MODULE, "--program", std::to_string(program), "--screenshot", path, "--log"}, out,
+            err);
+        const std::string printed = readAll(out);
+        const std::string errors = readAll(err);
+        std::fclose(out);
+        std::fclose(err);
+        ASSERT_EQ(status, 0) << errors;
+        EXPECT_NE(printed.find("editor 238 x 226"), std::string::npos) << printed;
+        EXPECT_NE(printed.find("screenshot 238 x 226 written to " + path), std::string::npos) << printed;
+        EXPECT_NE(printed.find("param 1 Freq"), std::string::npos) << printed;
+
+        PngImage shot;
+        std::string error;
+        ASSERT_TRUE(shot.load(path, error)) << error;
+        ASSERT_EQ(shot.width, 238);
+        ASSERT_EQ(shot.height, 226);
+
+        EditorHarness h;
+        h.dispatch(opSelectProgram, 0, program);
+        int width = 0;
+        int height = 0;
+        const std::vector<GuiColor> expected = h.capture(width, height);
+        ASSERT_EQ(width, 238);
+        int differing = 0;
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) {
+                const GuiColor c = expected[static_cast<std::size_t>(y * width + x)];
+                const std::uint32_t packed = (static_cast<std::uint32_t>(c.red) << 16) |
+                                             (static_cast<std::uint32_t>(c.green) << 8) | c.blue;
+                differing += shot.pixel(x, y) == packed ? 0 : 1;
+            }
+        }
+        EXPECT_EQ(differing, 0) << "program " << program;
+        EXPECT_NE(shot.rgb, previous);
+        previous = shot.rgb;
+        std::remove(path.c_str());
+    }
+}
+
+} // namespace
+
+} // namespace chorus::test
