@@ -269,6 +269,46 @@ TEST_F(ChorusEditorTest, TypingIntoTheDelayFieldSetsParameterTwo) {
     EXPECT_EQ(automated[0].index, paramDelay);
 }
 
+TEST_F(ChorusEditorTest, MixSliderAndTheOtherFieldsReachTheirParameters) {
+    EditorHarness::clearRequests();
+    // The thumb sits at 50 % (y 114 to 136 of a 54 to 196 track); dragging it up 30 pixels raises Mix.
+    h.drag({201, 125}, {{201, 110}, {201, 95}});
+    const auto automated = EditorHarness::requests(hostOpAutomate);
+    ASSERT_FALSE(automated.empty());
+    EXPECT_EQ(automated.back().index, paramMix);
+    EXPECT_GT(h.parameters().getRealValue(paramMix), 60.0f);
+    EXPECT_EQ(EditorHarness::requests(hostOpBeginGesture).front().index, paramMix);
+    EXPECT_EQ(std::string(editor.getMixField()->getText()),
+              std::to_string(static_cast<int>(h.parameters().getRealValue(paramMix) + 0.5f)) + "%");
+
+    const auto type = [this](GuiPoint at, GuiNumberField* field, const char* text) {
+        h.click(at);
+        ASSERT_TRUE(field->isEditing());
+        SetWindowTextA(field->getEditWindow(), text);
+        SendMessageA(field->getEditWindow(), WM_KEYDOWN, VK_RETURN, 0);
+        pumpMessages();
+    };
+    type({200, 43}, editor.getMixField(), "75");
+    EXPECT_FLOAT_EQ(h.parameters().getRealValue(paramMix), 75.0f);
+    EXPECT_NEAR(editor.getMixSlider()->getValue(), 0.75f, 1e-5f);
+    type({140, 151}, editor.getStagesField(), "4");
+    EXPECT_FLOAT_EQ(h.parameters().getRealValue(paramStages), 4.0f);
+    EXPECT_NEAR(editor.getStagesKnob()->getValue(), 1.0f, 1e-5f);
+    EXPECT_EQ(editor.getWavePad()->getStageCount(), 4);
+    type({30, 151}, editor.getFreqField(), "9");
+    EXPECT_FLOAT_EQ(h.parameters().getRealValue(paramFreq), 5.0f); // the field keeps to the range
+    EXPECT_EQ(textOf(editor.getFreqField()), "5.00Hz");
+}
+
+TEST_F(ChorusEditorTest, NoWindowMeansNoEditor) {
+    h.close();
+    EXPECT_EQ(h.dispatch(opEditorOpen, 0, 0, nullptr), 0);
+    EXPECT_EQ(editor.getFrame(), nullptr);
+    EXPECT_FALSE(editor.isOpen());
+    h.setParameter(paramFreq, 0.2f); // nothing to update, nothing to crash
+    EXPECT_EQ(editor.getFreqKnob(), nullptr);
+}
+
 TEST_F(ChorusEditorTest, PadDragSendsFreqAndDelay) {
     EditorHarness::clearRequests();
     h.drag({80, 70}, {{100, 60}, {110, 50}});
