@@ -284,13 +284,9 @@ void GuiKnob::setPointerColor(GuiColor color) {
 
 void GuiKnob::setPointerBitmap(GuiBitmap* bitmap) {
     if (bitmap != nullptr) {
-        bitmap->retain();
         pointerInset = insetForPointer(*bitmap);
     }
-    if (pointerBitmap != nullptr) {
-        pointerBitmap->release();
-    }
-    pointerBitmap = bitmap;
+    GuiBitmap::assign(pointerBitmap, bitmap);
 }
 
 void GuiKnob::setFineFactor(float factor) {

@@ -66,14 +66,10 @@ void GuiSlider::setThumbOffset(GuiPoint offset) {
 
 void GuiSlider::setThumbBitmap(GuiBitmap* bitmap) {
     if (bitmap != nullptr) {
-        bitmap->retain();
         thumbWidth = bitmap->getWidth();
         thumbHeight = bitmap->getHeight();
     }
-    if (thumbBitmap != nullptr) {
-        thumbBitmap->release();
-    }
-    thumbBitmap = bitmap;
+    GuiBitmap::assign(thumbBitmap, bitmap);
 }
 
 GuiBitmap* GuiSlider::getThumbBitmap() const {

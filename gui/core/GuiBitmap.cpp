@@ -45,6 +45,16 @@ void GuiBitmap::retain() noexcept {
     ++refCount;
 }
 
+void GuiBitmap::assign(GuiBitmap*& holder, GuiBitmap* next) noexcept {
+    if (next != nullptr) {
+        next->retain();
+    }
+    if (holder != nullptr) {
+        holder->release();
+    }
+    holder = next;
+}
+
 void GuiBitmap::release() noexcept {
     if (refCount <= 0) {
         return;

@@ -26,6 +26,9 @@ public:
     // At a count of 0 or less does nothing; the release that reaches 0 frees the bitmap.
     void release() noexcept;
     std::int32_t getRetainCount() const noexcept { return refCount; }
+    // Points a holder's reference at `next`: retains it before releasing the old one, so that assigning
+    // the bitmap a holder already has is safe. Either may be null.
+    static void assign(GuiBitmap*& holder, GuiBitmap* next) noexcept;
 
     std::int32_t getWidth() const noexcept { return width; }
     std::int32_t getHeight() const noexcept { return height; }

@@ -89,13 +89,7 @@ void GuiControl::setTag(std::int32_t newTag) {
 }
 
 void GuiControl::setBackgroundBitmap(GuiBitmap* bitmap) {
-    if (bitmap != nullptr) {
-        bitmap->retain();
-    }
-    if (backgroundBitmap != nullptr) {
-        backgroundBitmap->release();
-    }
-    backgroundBitmap = bitmap;
+    GuiBitmap::assign(backgroundBitmap, bitmap);
 }
 
 GuiBitmap* GuiControl::getBackgroundBitmap() const {

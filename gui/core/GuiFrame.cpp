@@ -445,13 +445,7 @@ GuiView* GuiFrame::getChild(std::int32_t index) const {
 }
 
 void GuiFrame::setBackgroundBitmap(GuiBitmap* bitmap) {
-    if (bitmap != nullptr) {
-        bitmap->retain();
-    }
-    if (backgroundBitmap != nullptr) {
-        backgroundBitmap->release();
-    }
-    backgroundBitmap = bitmap;
+    GuiBitmap::assign(backgroundBitmap, bitmap);
 }
 
 bool GuiFrame::setModalChild(GuiView* view) {

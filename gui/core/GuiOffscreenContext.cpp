@@ -44,13 +44,7 @@ GuiOffscreenContext::~GuiOffscreenContext() {
 }
 
 void GuiOffscreenContext::setBitmap(GuiBitmap* newBitmap) {
-    if (newBitmap != nullptr) {
-        newBitmap->retain();
-    }
-    if (bitmap != nullptr) {
-        bitmap->release();
-    }
-    bitmap = newBitmap;
+    GuiBitmap::assign(bitmap, newBitmap);
 }
 
 void GuiOffscreenContext::blitTo(GuiDrawContext& destination, GuiRect destRect, GuiPoint source) {
