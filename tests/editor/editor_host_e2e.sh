@@ -11,7 +11,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 log=$work/log.txt
 
-"$run" ./chorus-host.exe editor chorus.dll --seconds 6 --screenshot "$work/about.png" --log >"$log" 2>&1 &
+"$run" ./chorus-host.exe editor chorus.dll --seconds 8 --screenshot "$work/about.png" --log >"$log" 2>&1 &
 host=$!
 for _ in $(seq 150); do
   grep -q '^editor 238 x 226 at ' "$log" && break
