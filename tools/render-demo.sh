@@ -31,4 +31,6 @@ grep '^program ' "$out/info.txt" | tr -d '\r' | while IFS= read -r line; do
   end=$(date +%s.%N)
   printf '%-13s -> %s (%s s)\n' "$name" "$file" "$(awk -v a="$start" -v b="$end" 'BEGIN { printf "%.2f", b - a }')"
 done
+host editor chorus.dll --screenshot "$out/editor.png" >>"$log" 2>&1
+echo "editor screenshot -> $out/editor.png"
 echo "demo signal and renders are in $out"
