@@ -119,6 +119,16 @@ void ChorusEffect::process(float** in, float** out, int32_t frames, bool accumul
         rebuildEngine();
     }
     if (!engineBuilt || engine == nullptr) {
+        // Without an engine (before the first resume, or at a rate it refused) the replacing entry still
+        // replaces: silence, never whatever the host's buffers held. The adding entry adds nothing.
+        if (!accumulate) {
+            const int32_t channels = engineChannels(engineOutputs, effect.outputCount);
+            for (int32_t c = 0; c < channels; ++c) {
+                if (out[c] != nullptr) {
+                    std::fill_n(out[c], frames, 0.0f);
+                }
+            }
+        }
         return;
     }
     if (parameters->getApplyHold() <= 0) {

@@ -67,12 +67,17 @@ protected:
 
 } // namespace
 
-TEST_F(ChorusEffectTest, ProcessingBeforeTheFirstBuildLeavesTheOutputs) {
+TEST_F(ChorusEffectTest, WithoutAnEngineReplacingIsSilentAndAddingAddsNothing) {
     auto effect = makeEffect();
     Buffers buffers(1024);
-    effect->processReplace(buffers.inPtrs.data(), buffers.outPtrs.data(), 1024);
     effect->processAdd(buffers.inPtrs.data(), buffers.outPtrs.data(), 1000);
     EXPECT_TRUE(untouched(buffers));
+    effect->processReplace(buffers.inPtrs.data(), buffers.outPtrs.data(), 1024);
+    for (const auto& channel : buffers.out) {
+        for (float sample : channel) {
+            ASSERT_EQ(sample, 0.0f);
+        }
+    }
     EXPECT_FALSE(effect->isEngineBuilt());
 }
 
