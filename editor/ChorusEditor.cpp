@@ -106,20 +106,12 @@ void ChorusEditor::forgetControls() noexcept {
 }
 
 int32_t ChorusEditor::openEditor(void* parentWindow) {
-    // Opening twice without a close would leave the first window and its controls behind.
-    closeEditor();
-    EditorBase::openEditor(parentWindow);
+    // The base replaces the frame of an earlier open; that frame's controls are forgotten first.
+    forgetControls();
+    if (GuiEditorBase::openEditor(parentWindow) == 0) {
+        return 0;
+    }
     const GuiRect bounds{0, 0, rect.right - rect.left, rect.bottom - rect.top};
-    auto* made = new (std::nothrow) GuiFrame(bounds, static_cast<GuiWindowHandle>(parentWindow), this);
-    if (made == nullptr) {
-        return 0;
-    }
-    if (made->getWindow() == nullptr) {
-        // Without a window there is nothing to show and nobody to draw for.
-        made->release();
-        return 0;
-    }
-    frame = made;
     frame->setBackgroundBitmap(bitmaps.bitmapFor(bitmapBackground));
 
     addAboutSplash(titleArea, tagAbout, bitmapAbout, GuiRect{0, 0, bounds.right, bounds.bottom},
@@ -174,13 +166,11 @@ int32_t ChorusEditor::openEditor(void* parentWindow) {
         shapeButtons = nullptr;
     }
 
-    open = true;
     if (parameters != nullptr) {
         for (const int32_t index : {paramFreq, paramDelay, paramStages, paramMix, paramShape}) {
             paramChanged(index, parameters->getNormalizedValue(index));
         }
     }
-    requestRedraw();
     return 1;
 }
 
