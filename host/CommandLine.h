@@ -1,5 +1,6 @@
 #pragma once
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,18 +17,26 @@ struct HostOptions {
     int blockSize = 512;
     bool replacing = true;
     bool log = false;
-    double seconds = 12.0;
+    // Unset: the demo signal's default length (generate) or until the window is closed (editor).
+    std::optional<double> seconds;
     int channels = 2; // of the generated signal
     double tolerance = 1e-6;
+    std::string screenshot; // editor: PNG file for the window's picture; empty: none
 };
 
 // Parses "chorus-host <command> [arguments] [options]".
 class CommandLine {
 public:
     // False with a message in error for an unknown command or option, a missing or malformed value,
-    // or the wrong number of arguments.
-    static bool parse(const std::vector<std::string>& args, HostOptions& options, std::string& error);
-    static std::string usage();
+    // or the wrong number of arguments. The editor command is known only withEditor (it needs a window
+    // system) and takes only the options it uses.
+    static bool parse(const std::vector<std::string>& args, HostOptions& options, std::string& error,
+                      bool withEditor = false);
+    static std::string usage(bool withEditor = false);
+
+    // The whole text as a whole number, or as a finite number.
+    static bool parseWhole(const std::string& text, int& value);
+    static bool parseNumber(const std::string& text, double& value);
 };
 
 } // namespace chorus::host

@@ -4,9 +4,9 @@
 #include "host/DemoSignal.h"
 #include "host/HostedPlugin.h"
 #include "host/ModuleLoader.h"
+#include "host/PluginSetup.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <string>
 #include <vector>
@@ -29,30 +29,10 @@ std::string fourCharacters(int32_t code) {
     return text;
 }
 
-bool parseProgramNumber(const std::string& text, int& number) {
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, number);
-    return result.ec == std::errc() && result.ptr == end;
-}
-
-// Loads the module and creates the plug-in; false with a message.
-bool openPlugin(const HostOptions& options, ModuleLoader& loader, HostedPlugin& plugin, std::FILE* log,
-                std::string& error) {
-    if (!loader.load(options.arguments[0], error)) {
-        return false;
-    }
-    plugin.setLog(options.log ? log : nullptr);
-    if (!plugin.create(loader.entry(), error)) {
-        return false;
-    }
-    plugin.dispatch(opOpen);
-    return true;
-}
-
 } // namespace
 
-int HostCommands::fail(const std::string& message) {
-    std::fprintf(err, "chorus-host: %s\n", message.c_str());
+int HostCommands::fail(std::FILE* errors, const std::string& message) {
+    std::fprintf(errors, "chorus-host: %s\n", message.c_str());
     return exitFailure;
 }
 
@@ -77,7 +57,7 @@ int HostCommands::info(const HostOptions& options) {
     ModuleLoader loader;
     HostedPlugin plugin;
     std::string error;
-    if (!openPlugin(options, loader, plugin, out, error)) {
+    if (!PluginSetup::open(options, loader, plugin, out, error)) {
         return fail(error);
     }
     const EffectDescriptor& d = *plugin.descriptor();
@@ -131,27 +111,13 @@ int HostCommands::render(const HostOptions& options) {
     HostedPlugin plugin;
     // A mono file connects one input pin: the plug-in then routes one channel into two.
     plugin.setConnectedPins(input.channels, maxChannels);
-    if (!openPlugin(options, loader, plugin, out, error)) {
+    if (!PluginSetup::open(options, loader, plugin, out, error)) {
         return fail(error);
     }
     plugin.dispatch(opSampleRate, 0, 0, nullptr, static_cast<float>(rate));
     plugin.dispatch(opBlockSize, 0, options.blockSize);
-    if (!options.program.empty()) {
-        int number = -1;
-        if (!parseProgramNumber(options.program, number)) {
-            number = plugin.findProgram(options.program);
-        }
-        if (number < 0 || number >= plugin.descriptor()->programCount) {
-            return fail("no program " + options.program);
-        }
-        plugin.dispatch(opSelectProgram, 0, number);
-    }
-    for (const auto& [name, value] : options.params) {
-        const int32_t index = plugin.findParameter(name);
-        if (index < 0) {
-            return fail("no parameter named " + name);
-        }
-        plugin.setParameterFromText(index, value);
+    if (!PluginSetup::apply(options, plugin, error)) {
+        return fail(error);
     }
     std::fprintf(out, "program %d: %s;", static_cast<int>(plugin.dispatch(opCurrentProgram)),
                  plugin.programName().c_str());
@@ -226,7 +192,7 @@ int HostCommands::render(const HostOptions& options) {
 
 int HostCommands::generate(const HostOptions& options) {
     const int rate = options.sampleRate > 0 ? options.sampleRate : defaultGenerateRate;
-    AudioFile signal = DemoSignal::generate(rate, options.seconds);
+    AudioFile signal = DemoSignal::generate(rate, options.seconds.value_or(DemoSignal::defaultSeconds));
     if (options.channels == 1) {
         signal = DemoSignal::toMono(signal);
     }

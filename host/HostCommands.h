@@ -22,8 +22,11 @@ public:
     int generate(const HostOptions& options);
     int compare(const HostOptions& options);
 
+    // Prints "chorus-host: message" to errors; answers exitFailure.
+    static int fail(std::FILE* errors, const std::string& message);
+
 private:
-    int fail(const std::string& message);
+    int fail(const std::string& message) { return fail(err, message); }
 
     std::FILE* out;
     std::FILE* err;

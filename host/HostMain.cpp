@@ -10,27 +10,32 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+// The editor command needs a window system, so only some builds have it.
+#ifdef CHORUS_HOST_EDITOR
+constexpr bool withEditor = true;
+#else
+constexpr bool withEditor = false;
+#endif
+
+} // namespace
+
 int main(int argc, char** argv) {
     using namespace chorus::host;
     const std::vector<std::string> args(argv + 1, argv + argc);
-#ifdef CHORUS_HOST_EDITOR
-    // The editor command has options of its own and needs a window system.
-    if (!args.empty() && args[0] == "editor") {
-        try {
-            return EditorCommand::run(std::vector<std::string>(args.begin() + 1, args.end()), stdout, stderr);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "chorus-host: %s\n", e.what());
-            return HostCommands::exitFailure;
-        }
-    }
-#endif
     HostOptions options;
     std::string error;
-    if (!CommandLine::parse(args, options, error)) {
-        std::fprintf(stderr, "chorus-host: %s\n%s", error.c_str(), CommandLine::usage().c_str());
+    if (!CommandLine::parse(args, options, error, withEditor)) {
+        std::fprintf(stderr, "chorus-host: %s\n%s", error.c_str(), CommandLine::usage(withEditor).c_str());
         return HostCommands::exitUsage;
     }
     try {
+#ifdef CHORUS_HOST_EDITOR
+        if (options.command == "editor") {
+            return EditorCommand::run(options, stdout, stderr);
+        }
+#endif
         HostCommands commands(stdout, stderr);
         return commands.run(options);
     } catch (const std::exception& e) {

@@ -9,14 +9,15 @@ using chorus::host::HostOptions;
 
 namespace {
 
-bool parse(const std::vector<std::string>& args, HostOptions& options, std::string& error) {
-    return CommandLine::parse(args, options, error);
+bool parse(const std::vector<std::string>& args, HostOptions& options, std::string& error,
+           bool withEditor = false) {
+    return CommandLine::parse(args, options, error, withEditor);
 }
 
-std::string errorFor(const std::vector<std::string>& args) {
+std::string errorFor(const std::vector<std::string>& args, bool withEditor = false) {
     HostOptions options;
     std::string error;
-    EXPECT_FALSE(parse(args, options, error));
+    EXPECT_FALSE(parse(args, options, error, withEditor));
     return error;
 }
 
@@ -82,4 +83,59 @@ TEST(CommandLine, RefusesWhatItDoesNotKnow) {
     EXPECT_EQ(errorFor({"info"}), "info takes 1 argument, got 0");
     EXPECT_EQ(errorFor({"compare", "a", "b", "c"}), "compare takes 2 arguments, got 3");
     EXPECT_NE(errorFor({"render", "m", "a", "b", "--program", ""}).find("--program"), std::string::npos);
+}
+
+TEST(CommandLine, ReadsAnEditorCommandWhereTheEditorIsBuilt) {
+    HostOptions options;
+    std::string error;
+    ASSERT_TRUE(parse({"editor", "chorus.dll", "--program", "Wobble", "--param", "Mix=80", "--param",
+                       "Freq=1.5", "--screenshot", "out.png", "--seconds", "2.5", "--log"},
+                      options, error, true))
+        << error;
+    EXPECT_EQ(options.command, "editor");
+    EXPECT_EQ(options.arguments, (std::vector<std::string>{"chorus.dll"}));
+    EXPECT_EQ(options.program, "Wobble");
+    ASSERT_EQ(options.params.size(), 2u);
+    EXPECT_EQ(options.params[1].first, "Freq");
+    EXPECT_EQ(options.params[1].second, "1.5");
+    EXPECT_EQ(options.screenshot, "out.png");
+    ASSERT_TRUE(options.seconds.has_value());
+    EXPECT_DOUBLE_EQ(*options.seconds, 2.5);
+    EXPECT_TRUE(options.log);
+
+    // Without --seconds the editor stays until its window is closed, and generate uses its own default.
+    HostOptions plain;
+    ASSERT_TRUE(parse({"editor", "chorus.dll"}, plain, error, true)) << error;
+    EXPECT_FALSE(plain.seconds.has_value());
+    EXPECT_TRUE(plain.screenshot.empty());
+    HostOptions generate;
+    ASSERT_TRUE(parse({"generate", "demo.wav"}, generate, error)) << error;
+    EXPECT_FALSE(generate.seconds.has_value());
+
+    const std::vector<std::vector<std::string>> bad = {
+        {"editor"},
+        {"editor", "a.dll", "b.dll"},
+        {"editor", "a.dll", "--seconds", "0"},
+        {"editor", "a.dll", "--seconds", "soon"},
+        {"editor", "a.dll", "--param", "Mix"},
+        {"editor", "a.dll", "--param", "=3"},
+        {"editor", "a.dll", "--screenshot"},
+        {"editor", "a.dll", "--rate", "48000"},
+    };
+    for (const auto& args : bad) {
+        EXPECT_FALSE(errorFor(args, true).empty()) << args.size() << " arguments";
+    }
+    EXPECT_EQ(errorFor({"editor"}, true), "editor takes 1 argument, got 0");
+    EXPECT_EQ(errorFor({"editor", "a.dll", "--screenshot", ""}, true), "--screenshot needs a file name");
+    EXPECT_EQ(errorFor({"editor", "a.dll", "--block", "64"}, true), "unknown option: --block");
+}
+
+TEST(CommandLine, EditorExistsOnlyWhereItIsBuilt) {
+    EXPECT_EQ(errorFor({"editor", "chorus.dll"}), "unknown command: editor");
+    EXPECT_EQ(errorFor({"render", "m", "a", "b", "--screenshot", "x.png"}, true),
+              "unknown option: --screenshot");
+    EXPECT_EQ(CommandLine::usage().find("editor"), std::string::npos);
+    const std::string withEditor = CommandLine::usage(true);
+    EXPECT_EQ(withEditor.rfind(CommandLine::usage(), 0), 0u);
+    EXPECT_NE(withEditor.find("  chorus-host editor PLUGIN [--program N|NAME]"), std::string::npos);
 }
