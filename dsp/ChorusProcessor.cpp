@@ -19,7 +19,9 @@ int outputsFor(int numInputs, int numOutputs) {
 
 ChorusProcessor::ChorusProcessor(int numInputs_, double sampleRate_, int numOutputs_, int blockSize_)
     : BlockProcessor(numInputs_, outputsFor(numInputs_, numOutputs_), blockSize_), sampleRate(sampleRate_),
-      scratch(static_cast<std::size_t>(numOutputs), std::vector<float>(static_cast<std::size_t>(blockSize))),
+      scratchFrames(std::min(blockSize, maxScratchFrames)),
+      scratch(static_cast<std::size_t>(numOutputs),
+              std::vector<float>(static_cast<std::size_t>(scratchFrames))),
       scratchPtrs(static_cast<std::size_t>(numOutputs)), stages{ChorusStage(static_cast<float>(sampleRate_)),
                                                                 ChorusStage(static_cast<float>(sampleRate_)),
                                                                 ChorusStage(static_cast<float>(sampleRate_)),
@@ -83,15 +85,15 @@ void ChorusProcessor::processChunk(float** inputs, float** outputs, int frames) 
     }
 }
 
-// The adding mode renders through the scratch buffers in pieces of at most blockSize frames,
-// so any frame count is safe and the result equals one call.
+// The adding mode renders through the scratch buffers in pieces that fit them, so any frame count is
+// safe and the result equals one call.
 void ChorusProcessor::render(float** inputs, float** outputs, int frames, bool addToOutput) {
     if (!addToOutput) {
         process(inputs, outputs, frames);
         return;
     }
     for (int offset = 0; offset < frames;) {
-        const int piece = std::min(frames - offset, blockSize);
+        const int piece = std::min(frames - offset, scratchFrames);
         for (int i = 0; i < numInputs; ++i) {
             inputPtrs[static_cast<std::size_t>(i)] = inputs[i] + offset;
         }

@@ -16,6 +16,9 @@ class ChorusProcessor final : public BlockProcessor {
 public:
     static constexpr int maxStages = 4;
     static constexpr float laterStageWetLimit = 35.0f; // percent: only the first stage follows Mix above it
+    // Frames the adding mode renders at once; longer calls go through in pieces. Keeps the scratch buffers
+    // small whatever block size the host announces.
+    static constexpr int maxScratchFrames = 4096;
 
     // numOutputs 0 means as many outputs as inputs.
     ChorusProcessor(int numInputs, double sampleRate, int numOutputs, int blockSize);
@@ -41,6 +44,7 @@ private:
     static Route chooseRoute(int numInputs, int numOutputs);
 
     double sampleRate;
+    int scratchFrames;
     std::vector<std::vector<float>> scratch; // the adding mode renders here first, one per output
     std::vector<float*> scratchPtrs;
     float mix = 0.0f;

@@ -8,10 +8,14 @@
 
 namespace {
 std::atomic<long> allocations{0};
-}
+std::atomic<std::size_t> largestAllocation{0};
+} // namespace
 
 void* operator new(std::size_t size) {
     allocations.fetch_add(1, std::memory_order_relaxed);
+    std::size_t largest = largestAllocation.load(std::memory_order_relaxed);
+    while (size > largest && !largestAllocation.compare_exchange_weak(largest, size)) {
+    }
     if (void* p = std::malloc(size == 0 ? 1 : size)) {
         return p;
     }
@@ -48,4 +52,29 @@ TEST(ChorusProcessor, RenderAndParameterChangesAllocateNothing) {
     const long before = allocations.load();
     auto probe = std::make_unique<int>(1);
     EXPECT_EQ(allocations.load() - before, 1);
+}
+
+// A host may announce any block size; the engine must not reserve memory in proportion to it.
+TEST(ChorusProcessor, AHugeAnnouncedBlockSizeReservesNoMoreThanAnOrdinaryOne) {
+    constexpr int announced = 1 << 22; // frames: 16 MB per channel if scratch followed it
+    constexpr int frames = ChorusProcessor::maxScratchFrames * 2 + 123;
+    constexpr std::size_t limit = 1 << 20;
+    ChorusParameterSet setA, setB;
+    largestAllocation.store(0);
+    auto adding = makeEngine(setA, 2, 2, 44100.0, announced);
+    EXPECT_LT(largestAllocation.load(), limit);
+    // Adding calls longer than the scratch buffers still add exactly what replacing gives.
+    auto replacing = makeEngine(setB, 2, 2, 44100.0, announced);
+    Buffers in(2, frames), prior(2, frames), out(2, frames);
+    in.fillNoise(21);
+    prior.fillNoise(22);
+    Buffers sum = prior;
+    sum.ptrs = {sum.data[0].data(), sum.data[1].data()};
+    replacing->render(in.get(), out.get(), frames, false);
+    adding->render(in.get(), sum.get(), frames, true);
+    for (int c = 0; c < 2; ++c) {
+        for (std::size_t j = 0; j < static_cast<std::size_t>(frames); ++j) {
+            ASSERT_EQ(sum.data[c][j], out.data[c][j] + prior.data[c][j]) << c << " " << j;
+        }
+    }
 }
