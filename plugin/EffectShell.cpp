@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 namespace chorus {
@@ -220,12 +221,40 @@ bool EffectShell::parseNumber(const char* text, float& value) {
     if (*cursor == '+' && cursor[1] != '-' && cursor[1] != '+') {
         ++cursor;
     }
+    const char* end = local + length;
     float parsed = 0.0f;
-    const auto result = std::from_chars(cursor, local + length, parsed, std::chars_format::general);
-    if (result.ec != std::errc() || !std::isfinite(parsed)) {
+    const auto result = std::from_chars(cursor, end, parsed, std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range && !readBeyondFloat(cursor, end, parsed)) {
+        return false;
+    }
+    if ((result.ec != std::errc() && result.ec != std::errc::result_out_of_range) || !std::isfinite(parsed)) {
         return false;
     }
     value = parsed;
+    return true;
+}
+
+// A number too small for a float reads as the nearest float, zero or a denormal, the way "%f" reads it;
+// one too large stays unreadable. Within maxNumberText characters only an exponent can take a double
+// out of range, so its sign says which way.
+bool EffectShell::readBeyondFloat(const char* cursor, const char* end, float& value) {
+    double wide = 0.0;
+    const auto result = std::from_chars(cursor, end, wide, std::chars_format::general);
+    if (result.ec == std::errc()) {
+        if (std::fabs(wide) > static_cast<double>(std::numeric_limits<float>::max())) {
+            return false;
+        }
+        value = static_cast<float>(wide);
+        return true;
+    }
+    if (result.ec != std::errc::result_out_of_range) {
+        return false;
+    }
+    const char* exponent = std::find_if(cursor, result.ptr, [](char c) { return c == 'e' || c == 'E'; });
+    if (exponent + 1 >= result.ptr || exponent[1] != '-') {
+        return false;
+    }
+    value = *cursor == '-' ? -0.0f : 0.0f;
     return true;
 }
 

@@ -93,6 +93,8 @@ protected:
     bool wheelEnabled = true;
 
 private:
+    // The out-of-range case of parseNumber: the nearest float for a number too small for one.
+    static bool readBeyondFloat(const char* cursor, const char* end, float& value);
     void process(float** inputs, float** outputs, int32_t frames, bool accumulate);
 };
 

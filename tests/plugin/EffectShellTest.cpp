@@ -288,6 +288,23 @@ TEST_F(EffectShellTest, TypedTextIsParsedClampedAndLocaleFree) {
     EXPECT_EQ(real(2), 1.5f);
 }
 
+TEST_F(EffectShellTest, TypedNumbersTooSmallForAFloatReadAsTheNearestFloat) {
+    for (const char* typed : {"1e-50", "0,0000001e-300", "-1e-400", "1E-46"}) {
+        fromText(1, "2");
+        fromText(1, typed);
+        EXPECT_EQ(real(1), 0.0f) << typed;
+    }
+    fromText(1, "1e-40"); // a denormal
+    EXPECT_GT(real(1), 0.0f);
+    EXPECT_LT(real(1), std::numeric_limits<float>::min());
+    // Too large stays unreadable, whatever way it is written.
+    for (const char* typed : {"1e39", "-1e400", "0.001e42"}) {
+        fromText(2, "1.5");
+        fromText(2, typed);
+        EXPECT_EQ(real(2), 1.5f) << typed;
+    }
+}
+
 TEST_F(EffectShellTest, TypedTextDoesNotWriteIntoTheHostsText) {
     const char typed[] = "3,5"; // may live in read-only memory
     std::string copy = typed;
