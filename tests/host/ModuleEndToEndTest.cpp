@@ -53,10 +53,7 @@ uint32_t word(const EffectDescriptor* d, size_t offset) {
 
 TEST_F(ModuleEndToEnd, TheDescriptorReadsAsPublished) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(d);
-    EXPECT_EQ(bytes[0], 0x50);
-    EXPECT_EQ(bytes[1], 0x6C);
-    EXPECT_EQ(bytes[2], 0x65);
-    EXPECT_EQ(bytes[3], 0x51);
+    EXPECT_EQ(std::memcmp(bytes, "PleQ", 4), 0);
     if constexpr (sizeof(void*) == 4) {
         // The byte layout a 32-bit host reads.
         EXPECT_EQ(word(d, 20), 8u);
@@ -142,15 +139,8 @@ TEST_F(ModuleEndToEnd, FactoryBankChunkByteForByte) {
 }
 
 TEST_F(ModuleEndToEnd, OldLayoutChunksAndRefusedSizes) {
-    std::vector<uint8_t> old(80, 0);
-    const uint32_t values[] = {0x3F000000, 0x3E4CCCCD, 0x3E4CCCCD, 0x3F400000}; // Stages 0.75
-    for (size_t v = 0; v < 4; ++v) {
-        for (int b = 0; b < 4; ++b) {
-            old[v * 4 + static_cast<size_t>(b)] = static_cast<uint8_t>(values[v] >> (24 - 8 * b));
-        }
-    }
-    std::memcpy(old.data() + 16, "Old one", 7);
-    EXPECT_EQ(load(old, true), 0);
+    // Stages 0.75 in the old scale is three stages.
+    EXPECT_EQ(load(oldLayoutRow({0x3F000000, 0x3E4CCCCD, 0x3E4CCCCD, 0x3F400000}, "Old one"), true), 0);
     EXPECT_EQ(plugin.programName(), "Old one");
     EXPECT_EQ(plugin.paramDisplay(1), "1.00");
     EXPECT_EQ(plugin.paramDisplay(3), " 3");

@@ -6,6 +6,7 @@
 #include "dsp/ChorusProcessor.h"
 #include "dsp/ParameterSet.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -43,21 +44,27 @@ struct Buffers {
     std::vector<float*> outPtrs;
 };
 
-std::unique_ptr<ChorusEffect> makeEffect() {
+std::unique_ptr<ChorusEffect> makeEffect(bool resumed = false) {
     auto effect = std::make_unique<ChorusEffect>(TestHost::callback);
     effect->initialise();
+    if (resumed) {
+        effect->dispatch(opPower, 0, 1, nullptr, 0.0f);
+    }
     return effect;
 }
 
-bool untouched(const Buffers& buffers) {
+template <typename Test>
+bool everyOutput(const Buffers& buffers, Test test) {
     for (const auto& channel : buffers.out) {
-        for (float sample : channel) {
-            if (sample != sentinel) {
-                return false;
-            }
+        if (!std::all_of(channel.begin(), channel.end(), test)) {
+            return false;
         }
     }
     return true;
+}
+
+bool untouched(const Buffers& buffers) {
+    return everyOutput(buffers, [](float sample) { return sample == sentinel; });
 }
 
 class ChorusEffectTest : public ::testing::Test {
@@ -73,17 +80,12 @@ TEST_F(ChorusEffectTest, WithoutAnEngineReplacingIsSilentAndAddingAddsNothing) {
     effect->processAdd(buffers.inPtrs.data(), buffers.outPtrs.data(), 1000);
     EXPECT_TRUE(untouched(buffers));
     effect->processReplace(buffers.inPtrs.data(), buffers.outPtrs.data(), 1024);
-    for (const auto& channel : buffers.out) {
-        for (float sample : channel) {
-            ASSERT_EQ(sample, 0.0f);
-        }
-    }
+    EXPECT_TRUE(everyOutput(buffers, [](float sample) { return sample == 0.0f; }));
     EXPECT_FALSE(effect->isEngineBuilt());
 }
 
 TEST_F(ChorusEffectTest, ResumeBuildsTheEngineAndWritesTheLatency) {
-    auto effect = makeEffect();
-    effect->dispatch(opPower, 0, 1, nullptr, 0.0f);
+    auto effect = makeEffect(true);
     ASSERT_TRUE(effect->isEngineBuilt());
     ASSERT_NE(effect->getEngine(), nullptr);
     EXPECT_EQ(effect->descriptor()->latency, 0);
@@ -127,8 +129,7 @@ TEST_F(ChorusEffectTest, ALongerBlockRebuildsFirstAndIsProcessedWhole) {
     auto announced = makeEffect();
     announced->dispatch(opBlockSize, 0, 2048, nullptr, 0.0f);
     announced->dispatch(opPower, 0, 1, nullptr, 0.0f);
-    auto surprised = makeEffect();
-    surprised->dispatch(opPower, 0, 1, nullptr, 0.0f);
+    auto surprised = makeEffect(true);
     const chorus::ChorusProcessor* before = surprised->getEngine();
     ASSERT_NE(before, nullptr);
     EXPECT_EQ(before->getBlockSize(), 1024);
@@ -147,8 +148,7 @@ TEST_F(ChorusEffectTest, ALongerBlockRebuildsFirstAndIsProcessedWhole) {
 }
 
 TEST_F(ChorusEffectTest, AHeldProgramLoadKeepsChangesFromTheEngine) {
-    auto effect = makeEffect();
-    effect->dispatch(opPower, 0, 1, nullptr, 0.0f);
+    auto effect = makeEffect(true);
     Buffers buffers(64);
     effect->processReplace(buffers.inPtrs.data(), buffers.outPtrs.data(), 64);
     effect->parameterSet()->raiseApplyHold();
@@ -164,8 +164,7 @@ TEST_F(ChorusEffectTest, AHeldProgramLoadKeepsChangesFromTheEngine) {
 }
 
 TEST_F(ChorusEffectTest, ProcessingAnswersAPendingReset) {
-    auto effect = makeEffect();
-    effect->dispatch(opPower, 0, 1, nullptr, 0.0f);
+    auto effect = makeEffect(true);
     auto* parameters = effect->parameterSet();
     ASSERT_TRUE(parameters->isResetPending());
     parameters->raiseResetHold();
@@ -184,18 +183,13 @@ TEST_F(ChorusEffectTest, AMonoInputGetsTheOneIntoTwoRouting) {
         }
         return call.opcode == hostOpPinConnected && call.value == 0 && call.index == 1 ? 1 : 0;
     };
-    auto effect = makeEffect();
-    effect->dispatch(opPower, 0, 1, nullptr, 0.0f);
+    auto effect = makeEffect(true);
     EXPECT_EQ(effect->getEngineInputs(), 1);
     EXPECT_EQ(effect->getEngineOutputs(), 2);
     Buffers buffers(512);
     buffers.in[1].assign(512, std::numeric_limits<float>::quiet_NaN()); // never read
     effect->processReplace(buffers.inPtrs.data(), buffers.outPtrs.data(), 512);
-    for (const auto& channel : buffers.out) {
-        for (float sample : channel) {
-            ASSERT_TRUE(std::isfinite(sample));
-        }
-    }
+    EXPECT_TRUE(everyOutput(buffers, [](float sample) { return std::isfinite(sample); }));
     EXPECT_FALSE(untouched(buffers));
 }
 
@@ -223,8 +217,7 @@ TEST_F(ChorusEffectTest, RatesAndBlockSizesTheEngineCannotUseAreIgnored) {
 }
 
 TEST_F(ChorusEffectTest, BlockSizeAndRateRequestDoesNotRebuild) {
-    auto effect = makeEffect();
-    effect->dispatch(opPower, 0, 1, nullptr, 0.0f);
+    auto effect = makeEffect(true);
     const chorus::ChorusProcessor* engine = effect->getEngine();
     EXPECT_EQ(effect->dispatch(opBlockSizeAndRate, 0, 512, nullptr, 48000.0f), 1);
     EXPECT_EQ(effect->getBlockSize(), 512);
@@ -238,8 +231,7 @@ TEST_F(ChorusEffectTest, BlockSizeAndRateRequestDoesNotRebuild) {
 }
 
 TEST_F(ChorusEffectTest, EmptyOrMissingBuffersAreIgnored) {
-    auto effect = makeEffect();
-    effect->dispatch(opPower, 0, 1, nullptr, 0.0f);
+    auto effect = makeEffect(true);
     Buffers buffers(16);
     effect->processReplace(buffers.inPtrs.data(), buffers.outPtrs.data(), 0);
     effect->processReplace(buffers.inPtrs.data(), buffers.outPtrs.data(), -5);

@@ -38,6 +38,13 @@ inline std::vector<uint8_t> chunkRow(const std::array<uint32_t, 5>& values, cons
     return row;
 }
 
+// A row of the old 80-byte layout: four values (no Shape), then the name field.
+inline std::vector<uint8_t> oldLayoutRow(const std::array<uint32_t, 4>& values, const std::string& name) {
+    std::vector<uint8_t> row = chunkRow({values[0], values[1], values[2], values[3], 0}, name);
+    row.erase(row.begin() + 16, row.begin() + 20);
+    return row;
+}
+
 inline std::vector<uint8_t> factoryBankBytes() {
     std::vector<uint8_t> bank;
     for (const FactoryProgram& program : factoryPrograms) {

@@ -27,7 +27,7 @@ protected:
 
 } // namespace
 
-TEST_F(PluginBaseExTest, ExtendedRequestsAnswerTheirDefaults) {
+TEST_F(PluginBaseExTest, ExtendedRequestsAnswerTheirDefaultsAndCategoryFollowsFlagBit8) {
     char word[] = "receiveEvents";
     EXPECT_EQ(request(opCapability, 0, 0, word), 0);
     EXPECT_EQ(request(opInterfaceVersion), 2200);
@@ -46,15 +46,10 @@ TEST_F(PluginBaseExTest, ExtendedRequestsAnswerTheirDefaults) {
     EXPECT_EQ(request(-1), 0);
     // Requests below 25 still reach the basic dispatcher.
     EXPECT_EQ(request(opIdentify), 0x57797262);
-}
 
-TEST_F(PluginBaseExTest, CategoryFollowsFlagBit8) {
     EXPECT_EQ(request(opCategory), 0);
     plugin.setFlagBit8(true);
     EXPECT_EQ(request(opCategory), 2);
-}
-
-TEST_F(PluginBaseExTest, BlockSizeAndRateRequestOnlyStores) {
     EXPECT_EQ(request(opBlockSizeAndRate, 0, 512, nullptr, 48000.0f), 1);
     EXPECT_EQ(plugin.getBlockSize(), 512);
     EXPECT_EQ(plugin.getSampleRate(), 48000.0f);
