@@ -39,32 +39,12 @@ int main(int argc, char** argv) {
                      height);
         return 1;
     }
-    int differing = 0;
-    int versionDiffering = 0;
     const GuiRect versionArea{75, 175, 175, 190};
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            const GuiColor c = expected[static_cast<std::size_t>(y * width + x)];
-            const std::uint32_t packed = (static_cast<std::uint32_t>(c.red) << 16) |
-                                         (static_cast<std::uint32_t>(c.green) << 8) | c.blue;
-            if (shot.pixel(x, y) != packed) {
-                ++differing;
-                versionDiffering += versionArea.contains({x, y}) ? 1 : 0;
-            }
-        }
-    }
+    const int differing = differingPixels(shot, expected, width, {0, 0, width, height});
+    const int versionDiffering = differingPixels(shot, expected, width, versionArea);
     // The version line is printed on the picture: there the window differs from the bare bitmap.
     const GuiBitmap* about = h.editor().getBitmapBank().bitmapFor(ChorusEditor::bitmapAbout);
-    const std::vector<GuiColor> bare = bitmapPixels(about);
-    int printed = 0;
-    for (int y = versionArea.top; y < versionArea.bottom; ++y) {
-        for (int x = versionArea.left; x < versionArea.right; ++x) {
-            const GuiColor c = bare[static_cast<std::size_t>(y * about->getWidth() + x)];
-            const std::uint32_t packed = (static_cast<std::uint32_t>(c.red) << 16) |
-                                         (static_cast<std::uint32_t>(c.green) << 8) | c.blue;
-            printed += shot.pixel(x, y) != packed ? 1 : 0;
-        }
-    }
+    const int printed = differingPixels(shot, bitmapPixels(about), about->getWidth(), versionArea);
     std::printf("%d pixels differ from the about picture, %d of them in the version line; %d text pixels\n",
                 differing, versionDiffering, printed);
     return differing == 0 && printed > 0 ? 0 : 1;

@@ -12,6 +12,7 @@
 #include <cstring>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 #include <windows.h>
 
 namespace chorus::test {
@@ -19,10 +20,6 @@ namespace chorus::test {
 namespace {
 
 constexpr float tolerance = 1e-6f;
-constexpr GuiRect freqKnobArea{19, 161, 61, 203};
-constexpr GuiRect delayKnobArea{69, 161, 111, 203};
-constexpr GuiRect stagesKnobArea{119, 161, 161, 203};
-constexpr GuiRect padArea{13, 31, 159, 115};
 constexpr GuiPoint titlePoint{30, 14};
 
 std::string textOf(const GuiNumberField* field) {
@@ -58,7 +55,7 @@ protected:
     ChorusEditor& editor = h.editor();
 };
 
-TEST_F(ChorusEditorTest, ReportsItsSizeAndIsAnnouncedToTheHost) {
+TEST_F(ChorusEditorTest, ReportsItsSizeIsAnnouncedToTheHostAndOpensOneWindow) {
     EditorRect* rect = nullptr;
     ASSERT_EQ(h.dispatch(opEditorRect, 0, 0, &rect), 1);
     ASSERT_NE(rect, nullptr);
@@ -73,6 +70,10 @@ TEST_F(ChorusEditorTest, ReportsItsSizeAndIsAnnouncedToTheHost) {
     GetClientRect(h.editorWindow(), &client);
     EXPECT_EQ(client.right, 238);
     EXPECT_EQ(client.bottom, 226);
+    // Opening again replaces the first window.
+    ASSERT_TRUE(h.open());
+    EXPECT_EQ(childWindowCount(h.hostWindow()), 1);
+    EXPECT_EQ(textOf(editor.getFreqField()), "2.00Hz");
 }
 
 TEST_F(ChorusEditorTest, OpensShowingTheFactoryProgram) {
@@ -93,15 +94,18 @@ TEST_F(ChorusEditorTest, OpensShowingTheFactoryProgram) {
 }
 
 TEST_F(ChorusEditorTest, FormatsEachFieldInItsUnit) {
+    struct Case {
+        float value;
+        int32_t tag;
+        const char* shown;
+    };
     char text[32];
-    editor.formatValue(49.6f, text, sizeof text, ChorusEditor::tagMixField);
-    EXPECT_STREQ(text, "50%");
-    editor.formatValue(2.0f, text, sizeof text, ChorusEditor::tagFreqField);
-    EXPECT_STREQ(text, "2.00Hz");
-    editor.formatValue(2.5f, text, sizeof text, ChorusEditor::tagDelayField);
-    EXPECT_STREQ(text, "2.50ms");
-    editor.formatValue(2.6f, text, sizeof text, ChorusEditor::tagStagesField);
-    EXPECT_STREQ(text, "3");
+    for (const Case& c :
+         {Case{49.6f, ChorusEditor::tagMixField, "50%"}, Case{2.0f, ChorusEditor::tagFreqField, "2.00Hz"},
+          Case{2.5f, ChorusEditor::tagDelayField, "2.50ms"}, Case{2.6f, ChorusEditor::tagStagesField, "3"}}) {
+        editor.formatValue(c.value, text, sizeof text, c.tag);
+        EXPECT_STREQ(text, c.shown) << c.tag;
+    }
     std::strcpy(text, "kept");
     editor.formatValue(1.0f, text, sizeof text, ChorusEditor::tagPad);
     EXPECT_STREQ(text, "kept");
@@ -120,11 +124,11 @@ TEST_F(ChorusEditorTest, WaveformRepeatsOncePerWholeHertzPlusOne) {
     h.setParameter(paramFreq, 0.4f);
     EXPECT_EQ(peaksOf(editor), 3);
     // Three cycles of 48 columns; the sine setting peaks halfway, at the full height less 3 pixels.
-    EXPECT_NEAR(editor.waveHeightAt(24), 82.0f / 85.0f, 1e-5f);
-    EXPECT_NEAR(editor.waveHeightAt(72), 82.0f / 85.0f, 1e-5f);
+    for (const auto& [column, height] : {std::pair{24, 82.0f / 85.0f}, std::pair{72, 82.0f / 85.0f},
+                                         std::pair{48, 0.0f}, std::pair{12, 41.0f / 85.0f}}) {
+        EXPECT_NEAR(editor.waveHeightAt(column), height, 1e-5f) << "column " << column;
+    }
     EXPECT_NEAR(editor.waveHeightAt(0), 0.0f, 1e-6f);
-    EXPECT_NEAR(editor.waveHeightAt(48), 0.0f, 1e-5f);
-    EXPECT_NEAR(editor.waveHeightAt(12), 41.0f / 85.0f, 1e-5f);
     // Past the last cycle there is nothing.
     EXPECT_EQ(editor.waveHeightAt(145), 0.0f);
 }
@@ -141,14 +145,12 @@ TEST_F(ChorusEditorTest, RampRisesSlowlyAndFallsQuicklyAndSquareHasTwoLevels) {
     h.setParameter(paramShape, 1.0f); // square
     EXPECT_EQ(editor.getWavePad()->getShapeIndex(), 2);
     // Segments of 147 / 3 = 49 columns, high for the first half.
-    EXPECT_FLOAT_EQ(editor.waveHeightAt(0), 0.02f);
-    EXPECT_FLOAT_EQ(editor.waveHeightAt(1), 0.95f);
-    EXPECT_FLOAT_EQ(editor.waveHeightAt(24), 0.95f);
-    EXPECT_FLOAT_EQ(editor.waveHeightAt(25), 0.02f);
-    EXPECT_FLOAT_EQ(editor.waveHeightAt(49), 0.02f);
-    EXPECT_FLOAT_EQ(editor.waveHeightAt(50), 0.95f);
-    EXPECT_FLOAT_EQ(editor.waveHeightAt(99), 0.95f);
-    EXPECT_FLOAT_EQ(editor.waveHeightAt(145), 0.02f);
+    for (int column : {1, 24, 50, 99}) {
+        EXPECT_FLOAT_EQ(editor.waveHeightAt(column), 0.95f) << "column " << column;
+    }
+    for (int column : {0, 25, 49, 145}) {
+        EXPECT_FLOAT_EQ(editor.waveHeightAt(column), 0.02f) << "column " << column;
+    }
 }
 
 TEST_F(ChorusEditorTest, RippleFollowsDelayAndReachesThePad) {
@@ -254,12 +256,8 @@ TEST_F(ChorusEditorTest, StagesKnobSnapsToTheStageItLandsOn) {
 
 TEST_F(ChorusEditorTest, TypingIntoTheDelayFieldSetsParameterTwo) {
     GuiNumberField* field = editor.getDelayField();
-    h.click({80, 151});
-    ASSERT_TRUE(field->isEditing());
-    SetWindowTextA(field->getEditWindow(), "3,5");
     EditorHarness::clearRequests();
-    SendMessageA(field->getEditWindow(), WM_KEYDOWN, VK_RETURN, 0);
-    pumpMessages();
+    ASSERT_TRUE(h.typeInto({80, 151}, field, "3,5"));
     EXPECT_FALSE(field->isEditing());
     EXPECT_FLOAT_EQ(h.parameters().getRealValue(paramDelay), 3.5f);
     EXPECT_EQ(textOf(field), "3.50ms");
@@ -281,21 +279,14 @@ TEST_F(ChorusEditorTest, MixSliderAndTheOtherFieldsReachTheirParameters) {
     EXPECT_EQ(std::string(editor.getMixField()->getText()),
               std::to_string(static_cast<int>(h.parameters().getRealValue(paramMix) + 0.5f)) + "%");
 
-    const auto type = [this](GuiPoint at, GuiNumberField* field, const char* text) {
-        h.click(at);
-        ASSERT_TRUE(field->isEditing());
-        SetWindowTextA(field->getEditWindow(), text);
-        SendMessageA(field->getEditWindow(), WM_KEYDOWN, VK_RETURN, 0);
-        pumpMessages();
-    };
-    type({200, 43}, editor.getMixField(), "75");
+    ASSERT_TRUE(h.typeInto({200, 43}, editor.getMixField(), "75"));
     EXPECT_FLOAT_EQ(h.parameters().getRealValue(paramMix), 75.0f);
     EXPECT_NEAR(editor.getMixSlider()->getValue(), 0.75f, 1e-5f);
-    type({140, 151}, editor.getStagesField(), "4");
+    ASSERT_TRUE(h.typeInto({140, 151}, editor.getStagesField(), "4"));
     EXPECT_FLOAT_EQ(h.parameters().getRealValue(paramStages), 4.0f);
     EXPECT_NEAR(editor.getStagesKnob()->getValue(), 1.0f, 1e-5f);
     EXPECT_EQ(editor.getWavePad()->getStageCount(), 4);
-    type({30, 151}, editor.getFreqField(), "9");
+    ASSERT_TRUE(h.typeInto({30, 151}, editor.getFreqField(), "9"));
     EXPECT_FLOAT_EQ(h.parameters().getRealValue(paramFreq), 5.0f); // the field keeps to the range
     EXPECT_EQ(textOf(editor.getFreqField()), "5.00Hz");
 }
@@ -380,17 +371,6 @@ TEST_F(ChorusEditorTest, FieldStillEditingWhenTheHostClosesReportsItsText) {
     h.close();
     EXPECT_FLOAT_EQ(h.parameters().getRealValue(paramFreq), 1.25f);
     EXPECT_EQ(editor.getFrame(), nullptr);
-}
-
-TEST_F(ChorusEditorTest, OpeningTwiceReplacesTheFirstWindow) {
-    ASSERT_TRUE(h.open());
-    int children = 0;
-    for (HWND child = GetWindow(h.hostWindow(), GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        ++children;
-    }
-    EXPECT_EQ(children, 1);
-    EXPECT_EQ(textOf(editor.getFreqField()), "2.00Hz");
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "tests/editor/EditorHarness.h"
 
+#include "gui/controls/GuiNumberField.h"
 #include "gui/core/GuiBitmap.h"
 #include "gui/core/GuiFrame.h"
 #include "plugin/PluginAbi.h"
@@ -138,6 +139,17 @@ void EditorHarness::drag(GuiPoint from, const std::vector<GuiPoint>& moves, std:
     pumpMessages();
 }
 
+bool EditorHarness::typeInto(GuiPoint at, GuiNumberField* field, const char* text) {
+    click(at);
+    if (!field->isEditing()) {
+        return false;
+    }
+    SetWindowTextA(field->getEditWindow(), text);
+    SendMessageA(field->getEditWindow(), WM_KEYDOWN, VK_RETURN, 0);
+    pumpMessages();
+    return true;
+}
+
 void EditorHarness::idle() {
     pumpMessages();
     dispatch(opEditorIdle);
@@ -173,6 +185,14 @@ std::vector<GuiColor> bitmapPixels(const GuiBitmap* bitmap) {
         readPixels(screen, bitmap->getHandle(), bitmap->getWidth(), bitmap->getHeight());
     ReleaseDC(nullptr, screen);
     return pixels;
+}
+
+int childWindowCount(GuiWindowHandle parent) {
+    int count = 0;
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+        ++count;
+    }
+    return count;
 }
 
 } // namespace chorus::test

@@ -4,12 +4,17 @@
 #include "gui/core/GuiColor.h"
 #include "gui/core/GuiRect.h"
 #include "plugin/ChorusEffect.h"
+#include "tests/editor/PngReader.h"
 #include "tests/gui/ScriptedPlatform.h"
 #include "tests/gui/TestHost.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
+
+namespace chorus {
+class GuiNumberField;
+}
 
 namespace chorus::test {
 
@@ -50,6 +55,9 @@ public:
     // then is released where the last move ended.
     void drag(GuiPoint from, const std::vector<GuiPoint>& moves, std::uint32_t modifiers = 0);
     void click(GuiPoint at) { drag(at, {}); }
+    // Clicks a number field open, types the text into its edit window and presses Return; false when the
+    // click did not open the edit window.
+    bool typeInto(GuiPoint at, GuiNumberField* field, const char* text);
     // Paints what is pending, as the host's idle does.
     void idle();
     // Paints the whole editor now and reads its pixels (width x height, rows from the top).
@@ -68,5 +76,24 @@ private:
 
 // The pixels of a bitmap as the toolkit loaded it (width x height, rows from the top).
 std::vector<GuiColor> bitmapPixels(const GuiBitmap* bitmap);
+
+// Pixels inside area where a picture file differs from pixels read on screen (rows of the given width).
+// Inline, so that only the programs that read picture files need the reader.
+inline int differingPixels(const PngImage& file, const std::vector<GuiColor>& pixels, int width,
+                           const GuiRect& area) {
+    int differing = 0;
+    for (int y = area.top; y < area.bottom; ++y) {
+        for (int x = area.left; x < area.right; ++x) {
+            const GuiColor c = pixels[static_cast<std::size_t>(y * width + x)];
+            const std::uint32_t packed = (static_cast<std::uint32_t>(c.red) << 16) |
+                                         (static_cast<std::uint32_t>(c.green) << 8) | c.blue;
+            differing += file.pixel(x, y) == packed ? 0 : 1;
+        }
+    }
+    return differing;
+}
+
+// Child windows of a window (an open editor is one).
+int childWindowCount(GuiWindowHandle parent);
 
 } // namespace chorus::test

@@ -103,12 +103,7 @@ TEST(EditorLifetime, HundredOpensAndClosesWhileAudioRunsLeaveNothingBehind) {
     EXPECT_LT(memoryAfter, memoryBefore + allowedGrowth)
         << "heap bytes in use went from " << memoryBefore << " to " << memoryAfter;
     EXPECT_GT(audio.blocks(), 0);
-    int windows = 0;
-    for (HWND child = GetWindow(h.hostWindow(), GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        ++windows;
-    }
-    EXPECT_EQ(windows, 0);
+    EXPECT_EQ(childWindowCount(h.hostWindow()), 0);
 }
 
 TEST(EditorLifetime, EffectClosedWithItsEditorOpenTearsDownCleanly) {

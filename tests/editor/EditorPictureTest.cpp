@@ -82,52 +82,51 @@ std::set<std::pair<int, int>> whiteInPad(const Picture& shot) {
     return found;
 }
 
+int countInPad(const Picture& shot, GuiColor colour) {
+    int count = 0;
+    for (int y = padArea.top; y < padArea.bottom; ++y) {
+        for (int x = padArea.left; x < padArea.right; ++x) {
+            count += shot.at(x, y) == colour ? 1 : 0;
+        }
+    }
+    return count;
+}
+
+// The grey of the waveform's copy shifted by s columns.
+GuiColor copyGrey(int s) {
+    const auto g = static_cast<std::uint8_t>(225 - 15 * (s + 1));
+    return {g, g, g, 0};
+}
+
 TEST(EditorPicture, KnobFramesAndPadCurvesFollowTheProgram) {
     EditorHarness h;
     ChorusEditor& editor = h.editor();
     const GuiBitmapBank& bank = editor.getBitmapBank();
 
+    const auto expectKnobsAndWave = [&](const Picture& shot) {
+        for (const GuiFilmstripKnob* knob :
+             {editor.getFreqKnob(), editor.getDelayKnob(), editor.getStagesKnob()}) {
+            EXPECT_EQ(knobMismatches(shot, knob, bank), 0) << "knob with tag " << knob->getTag();
+        }
+        EXPECT_EQ(missingWavePixels(shot, editor), 0);
+    };
+
     const Picture first = capture(h);
     ASSERT_EQ(first.width, 238);
     ASSERT_EQ(first.height, 226);
-    for (const GuiFilmstripKnob* knob :
-         {editor.getFreqKnob(), editor.getDelayKnob(), editor.getStagesKnob()}) {
-        EXPECT_EQ(knobMismatches(first, knob, bank), 0) << "knob with tag " << knob->getTag();
-    }
-    EXPECT_EQ(missingWavePixels(first, editor), 0);
+    expectKnobsAndWave(first);
     // The factory program shows one stage: no grey copies right of the waveform's peaks.
-    const GuiColor nearestCopy{195, 195, 195, 0};
-    int copies = 0;
-    for (int y = padArea.top; y < padArea.bottom; ++y) {
-        for (int x = padArea.left; x < padArea.right; ++x) {
-            copies += first.at(x, y) == nearestCopy ? 1 : 0;
-        }
-    }
-    EXPECT_EQ(copies, 0);
+    EXPECT_EQ(countInPad(first, copyGrey(1)), 0);
 
     // Wobble: 4 Hz and 4 ms; then four stages, which bring six grey copies.
     h.dispatch(opSelectProgram, 0, 1);
     h.setParameter(paramStages, 1.0f);
     const Picture second = capture(h);
-    for (const GuiFilmstripKnob* knob :
-         {editor.getFreqKnob(), editor.getDelayKnob(), editor.getStagesKnob()}) {
-        EXPECT_EQ(knobMismatches(second, knob, bank), 0) << "knob with tag " << knob->getTag();
-    }
+    expectKnobsAndWave(second);
     EXPECT_NE(editor.getFreqKnob()->frameOffset(), 0);
-    EXPECT_EQ(missingWavePixels(second, editor), 0);
     EXPECT_NE(whiteInPad(first), whiteInPad(second));
-    int greys[7] = {};
-    for (int y = padArea.top; y < padArea.bottom; ++y) {
-        for (int x = padArea.left; x < padArea.right; ++x) {
-            const GuiColor c = second.at(x, y);
-            for (int s = 1; s <= 6; ++s) {
-                const auto g = static_cast<std::uint8_t>(225 - 15 * (s + 1));
-                greys[s] += c == GuiColor{g, g, g, 0} ? 1 : 0;
-            }
-        }
-    }
     for (int s = 1; s <= 6; ++s) {
-        EXPECT_GT(greys[s], 0) << "copy shifted " << s;
+        EXPECT_GT(countInPad(second, copyGrey(s)), 0) << "copy shifted " << s;
     }
 }
 

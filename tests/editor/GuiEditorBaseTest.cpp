@@ -13,11 +13,11 @@
 #include "gui/controls/GuiVerticalSlider.h"
 #include "gui/core/GuiFrame.h"
 #include "gui/core/GuiGdiCounter.h"
+#include "tests/editor/EditorHarness.h"
 #include "tests/gui/TestHost.h"
 
 #include <cstring>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 namespace chorus::test {
 
@@ -73,17 +73,10 @@ TEST_F(GuiEditorBaseTest, RegistersWithTheEffectAndOwnsAFrameOfItsRectangleWhile
 
 TEST_F(GuiEditorBaseTest, OpeningAgainReplacesTheFrameInsteadOfLeakingIt) {
     const int drawingObjects = GuiGdiCounter::live();
-    GuiFrame* first = frame();
     ASSERT_EQ(editor->openEditor(window.get()), 1);
     EXPECT_NE(frame(), nullptr);
     EXPECT_EQ(GuiGdiCounter::live(), drawingObjects);
-    int children = 0;
-    for (HWND child = GetWindow(window.get(), GW_CHILD); child != nullptr;
-         child = GetWindow(child, GW_HWNDNEXT)) {
-        ++children;
-    }
-    EXPECT_EQ(children, 1);
-    (void)first;
+    EXPECT_EQ(childWindowCount(window.get()), 1);
 }
 
 TEST_F(GuiEditorBaseTest, FilmstripFactoryCutsTheStripIntoFramesOfTheRectanglesHeight) {
