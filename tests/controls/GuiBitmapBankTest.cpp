@@ -1,6 +1,7 @@
 #include "gui/controls/GuiBitmapBank.h"
 
 #include "gui/core/GuiBitmap.h"
+#include "tests/gui/PixelProbe.h"
 
 #include <gtest/gtest.h>
 
@@ -11,10 +12,7 @@ namespace {
 TEST(BitmapBank, HandsOutTheRunByIdWithTheListedSizes) {
     GuiBitmapBank bank;
     EXPECT_EQ(bank.load(1000, 10, 1001), 0);
-    const std::tuple<int, int, int> sizes[] = {
-        {1000, 238, 226}, {1001, 238, 226}, {1002, 42, 2730}, {1003, 12, 22}, {1004, 147, 85},
-        {1005, 48, 12},   {1006, 28, 13},   {1007, 34, 32},   {1008, 34, 32}, {1009, 34, 32}};
-    for (const auto& [id, width, height] : sizes) {
+    for (const auto& [id, width, height] : test::artworkSizes) {
         ASSERT_NE(bank.bitmapFor(id), nullptr) << id;
         EXPECT_EQ(bank.bitmapFor(id)->getResourceId(), id);
         EXPECT_EQ(bank.widthOf(id), width) << id;

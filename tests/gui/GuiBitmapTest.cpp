@@ -5,7 +5,6 @@
 #include "gui/core/GuiModule.h"
 #include "gui/core/GuiOffscreenContext.h"
 #include "gui/core/GuiSelection.h"
-#include "gui/core/GuiWindowDC.h"
 #include "tests/gui/PixelProbe.h"
 
 #include <gtest/gtest.h>
@@ -22,20 +21,10 @@ constexpr GuiColor blue{0, 0, 255, 0};
 constexpr GuiColor nearWhite{254, 255, 255, 0};
 constexpr GuiColor otherNearWhite{255, 255, 254, 0};
 
-// A device-dependent bitmap (as resources load) of one row of the given colours, repeated over rows.
+// One row of the given colours, repeated over rows.
 GuiBitmap* bitmapOf(const std::vector<GuiColor>& row, int rows = 1) {
-    GuiWindowDC screen(nullptr);
-    HBITMAP handle = CreateCompatibleBitmap(screen.get(), static_cast<int>(row.size()), rows);
-    GuiMemoryDC memory(screen.get());
-    {
-        GuiSelection selected(memory.get(), handle);
-        for (int y = 0; y < rows; ++y) {
-            for (std::size_t x = 0; x < row.size(); ++x) {
-                SetPixel(memory.get(), static_cast<int>(x), y, row[x].toColorRef());
-            }
-        }
-    }
-    return new GuiBitmap(handle, 1);
+    return test::makeBitmap(static_cast<int>(row.size()), rows,
+                            [&row](int x, int) { return row[static_cast<std::size_t>(x)]; });
 }
 
 GuiColor bitmapPixel(GuiBitmap& bitmap, int x, int y) {
@@ -62,13 +51,7 @@ protected:
 };
 
 TEST_F(ModuleBitmaps, EveryResourceLoadsWithItsSize) {
-    struct Expected {
-        int id, width, height;
-    };
-    const Expected table[] = {{1000, 238, 226}, {1001, 238, 226}, {1002, 42, 2730}, {1003, 12, 22},
-                              {1004, 147, 85},  {1005, 48, 12},   {1006, 28, 13},   {1007, 34, 32},
-                              {1008, 34, 32},   {1009, 34, 32}};
-    for (const Expected& e : table) {
+    for (const test::ArtworkSize& e : test::artworkSizes) {
         auto* bitmap = new GuiBitmap(e.id);
         EXPECT_TRUE(bitmap->isLoaded()) << e.id;
         EXPECT_EQ(bitmap->getWidth(), e.width) << e.id;
@@ -113,7 +96,7 @@ TEST(GuiBitmap, MissingResourceIsEmptyAndDrawsNothing) {
     EXPECT_EQ(GuiGdiCounter::live(), before);
 }
 
-TEST(GuiBitmap, PlainBlitCopiesFromTheOffsetToTheRectAndDrawOffset) {
+TEST(GuiBitmap, PlainAndKeyedBlitsCopyFromTheOffsetToTheRectAndDrawOffset) {
     GuiBitmap* bitmap = bitmapOf({colorRed, colorGreen, colorBlue, colorWhite}, 3);
     GuiOffscreenContext surface(nullptr, 20, 20, colorBlack);
     surface.setDrawOffset({2, 3});
@@ -122,38 +105,15 @@ TEST(GuiBitmap, PlainBlitCopiesFromTheOffsetToTheRectAndDrawOffset) {
     EXPECT_EQ(pixelAt(surface.getDC(), 8, 8), colorBlue);
     EXPECT_EQ(countPixels(surface.getDC(), {0, 0, 20, 20}, colorBlack), 400 - 2);
     bitmap->release();
-}
 
-TEST(GuiBitmap, KeyedBlitLetsExactWhiteThroughAndKeepsTheBitmap) {
-    const std::vector<GuiColor> row{colorWhite, nearWhite, colorRed, otherNearWhite, colorWhite};
-    GuiBitmap* bitmap = bitmapOf(row, 2);
-    GuiOffscreenContext surface(nullptr, 10, 4, blue);
-    bitmap->blitKeyed(surface, {0, 0, 5, 2}, {0, 0});
-    const GuiDCHandle dc = surface.getDC();
-    EXPECT_EQ(pixelAt(dc, 0, 0), blue);
-    EXPECT_EQ(pixelAt(dc, 1, 0), nearWhite);
-    EXPECT_EQ(pixelAt(dc, 2, 1), colorRed);
-    EXPECT_EQ(pixelAt(dc, 3, 1), otherNearWhite);
-    EXPECT_EQ(pixelAt(dc, 4, 1), blue);
-    EXPECT_EQ(pixelAt(dc, 5, 0), blue); // nothing beyond the rect
-    // The shared bitmap is exactly as before (its white was not blackened).
-    for (std::size_t x = 0; x < row.size(); ++x) {
-        EXPECT_EQ(bitmapPixel(*bitmap, static_cast<int>(x), 0), row[x]) << x;
-        EXPECT_EQ(bitmapPixel(*bitmap, static_cast<int>(x), 1), row[x]) << x;
-    }
-    EXPECT_TRUE(bitmap->hasKeyMask());
-    bitmap->release();
-}
-
-TEST(GuiBitmap, KeyedBlitHonoursSourceOffsetAndDrawOffset) {
-    GuiBitmap* bitmap = bitmapOf({colorRed, colorWhite, colorGreen, colorWhite});
-    GuiOffscreenContext surface(nullptr, 10, 10, blue);
-    surface.setDrawOffset({4, 4});
-    bitmap->blitKeyed(surface, {1, 1, 3, 2}, {1, 0}); // white, green
-    EXPECT_EQ(pixelAt(surface.getDC(), 5, 5), blue);
-    EXPECT_EQ(pixelAt(surface.getDC(), 6, 5), colorGreen);
-    EXPECT_EQ(countPixels(surface.getDC(), {0, 0, 10, 10}, blue), 99);
-    bitmap->release();
+    GuiBitmap* keyed = bitmapOf({colorRed, colorWhite, colorGreen, colorWhite});
+    GuiOffscreenContext target(nullptr, 10, 10, blue);
+    target.setDrawOffset({4, 4});
+    keyed->blitKeyed(target, {1, 1, 3, 2}, {1, 0}); // white, green
+    EXPECT_EQ(pixelAt(target.getDC(), 5, 5), blue);
+    EXPECT_EQ(pixelAt(target.getDC(), 6, 5), colorGreen);
+    EXPECT_EQ(countPixels(target.getDC(), {0, 0, 10, 10}, blue), 99);
+    keyed->release();
 }
 
 TEST(GuiBitmap, ChangingTheKeyAfterAKeyedDrawUsesTheNewKey) {

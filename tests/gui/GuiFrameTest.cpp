@@ -5,7 +5,6 @@
 #include "gui/core/GuiMemoryDC.h"
 #include "gui/core/GuiModule.h"
 #include "gui/core/GuiNativeEditOwner.h"
-#include "gui/core/GuiSelection.h"
 #include "gui/core/GuiWindowClass.h"
 #include "gui/core/GuiWindowDC.h"
 #include "gui/core/GuiXYPad.h"
@@ -34,30 +33,16 @@ LPARAM pointParam(int x, int y) {
     return MAKELPARAM(x, y);
 }
 
-// A device-dependent bitmap whose pixel (x, y) has red x and green y.
+// A bitmap whose pixel (x, y) has red x and green y.
 GuiBitmap* coordinateBitmap(int width, int height) {
-    GuiWindowDC screen(nullptr);
-    HBITMAP handle = CreateCompatibleBitmap(screen.get(), width, height);
-    GuiMemoryDC memory(screen.get());
-    GuiSelection selected(memory.get(), handle);
-    for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) {
-            SetPixel(memory.get(), x, y, RGB(x, y, 0));
-        }
-    }
-    return new GuiBitmap(handle, 1);
+    return test::makeBitmap(width, height, [](int x, int y) {
+        return GuiColor{static_cast<std::uint8_t>(x), static_cast<std::uint8_t>(y), 0, 0};
+    });
 }
 
 class GuiFrameTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        effect = new test::RecordingEffect();
-        editor = new test::TestEditor(effect);
-        frame = new GuiFrame({0, 0, 200, 150}, host.get(), editor);
-        editor->setFrame(frame);
-        ASSERT_NE(frame->getWindow(), nullptr);
-    }
-    void TearDown() override { delete effect; } // the effect owns the editor, the editor the frame
+    void SetUp() override { ASSERT_NE(frame->getWindow(), nullptr); }
 
     RecordingView* addView(const std::string& name, const GuiRect& rect, int keyAnswer = -1) {
         auto* view = new RecordingView(name, rect, events, keyAnswer);
@@ -72,10 +57,11 @@ protected:
 
     test::ScriptedPlatform platform;
     test::HostWindow host{hostX, hostY};
-    test::RecordingEffect* effect = nullptr;
-    test::TestEditor* editor = nullptr;
-    GuiFrame* frame = nullptr;
-    Events events;
+    Events events; // outlives the frame: its views log their teardown
+    test::FrameFixture fixture{host.get(), {0, 0, 200, 150}};
+    test::RecordingEffect* effect = &fixture.effect;
+    test::TestEditor* editor = &fixture.editor;
+    GuiFrame* frame = fixture.frame;
 };
 
 TEST_F(GuiFrameTest, PaintMessagePaintsTouchingChildrenInOrderThenTheModalChild) {
@@ -122,16 +108,8 @@ TEST_F(GuiFrameTest, PaintMessageRestoresTheBackgroundFromTheDamagedPart) {
     EXPECT_EQ(test::pixelAt(windowDC.get(), 25, 45), colorBlue); // outside the damage: untouched
 
     // A keyed draw on the window: white lets the window through, other pixels replace it.
-    HBITMAP handle = CreateCompatibleBitmap(windowDC.get(), 4, 1);
-    {
-        GuiMemoryDC memory(windowDC.get());
-        GuiSelection selected(memory.get(), handle);
-        SetPixel(memory.get(), 0, 0, RGB(255, 255, 255));
-        SetPixel(memory.get(), 1, 0, RGB(255, 0, 0));
-        SetPixel(memory.get(), 2, 0, RGB(255, 255, 255));
-        SetPixel(memory.get(), 3, 0, RGB(0, 255, 0));
-    }
-    GuiBitmap* keyed = new GuiBitmap(handle, 2);
+    const GuiColor row[] = {colorWhite, colorRed, colorWhite, colorGreen};
+    GuiBitmap* keyed = test::makeBitmap(4, 1, [&row](int x, int) { return row[x]; });
     {
         GuiDrawContext context(frame, windowDC.get(), frame->getWindow());
         keyed->blitKeyed(context, {150, 120, 154, 121}, {0, 0});

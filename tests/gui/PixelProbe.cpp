@@ -1,6 +1,10 @@
 #include "tests/gui/PixelProbe.h"
 
+#include "gui/core/GuiBitmap.h"
+#include "gui/core/GuiWindowDC.h"
+
 #include <algorithm>
+#include <vector>
 #include <windows.h>
 
 namespace chorus::test {
@@ -37,6 +41,29 @@ GuiRect boundsOf(GuiDCHandle dc, const GuiRect& area, GuiColor color) {
         }
     }
     return any ? found : GuiRect{};
+}
+
+GuiBitmap* makeBitmap(int width, int height, const std::function<GuiColor(int, int)>& colourAt) {
+    std::vector<std::uint32_t> pixels(static_cast<std::size_t>(width) * static_cast<std::size_t>(height));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            const GuiColor c = colourAt(x, y);
+            pixels[static_cast<std::size_t>(y * width + x)] = (static_cast<std::uint32_t>(c.red) << 16) |
+                                                              (static_cast<std::uint32_t>(c.green) << 8) |
+                                                              c.blue;
+        }
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down rows
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    GuiWindowDC screen(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen.get(), width, height);
+    SetDIBits(screen.get(), bitmap, 0, static_cast<UINT>(height), pixels.data(), &info, DIB_RGB_COLORS);
+    return new GuiBitmap(bitmap, 0);
 }
 
 } // namespace chorus::test

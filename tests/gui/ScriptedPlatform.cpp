@@ -46,4 +46,13 @@ bool ScriptedPlatform::buttonsSwapped() {
     return swappedButtons;
 }
 
+std::vector<ScriptedPlatform::Step> dragScript(std::uint32_t buttons, const std::vector<GuiPoint>& path) {
+    std::vector<ScriptedPlatform::Step> steps;
+    for (const GuiPoint& point : path) {
+        steps.push_back({buttons, point});
+    }
+    steps.push_back({0, path.empty() ? GuiPoint{} : path.back()});
+    return steps;
+}
+
 } // namespace chorus::test

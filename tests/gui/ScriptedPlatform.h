@@ -50,4 +50,8 @@ private:
     std::vector<std::uint32_t> slept;
 };
 
+// A press script: the press itself (held buttons at the press point), then each move with the buttons
+// held, then the release at the last point.
+std::vector<ScriptedPlatform::Step> dragScript(std::uint32_t buttons, const std::vector<GuiPoint>& path);
+
 } // namespace chorus::test

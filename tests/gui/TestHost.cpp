@@ -1,5 +1,7 @@
 #include "tests/gui/TestHost.h"
 
+#include "gui/core/GuiFrame.h"
+
 #include <windows.h>
 
 namespace chorus::test {
@@ -56,6 +58,26 @@ std::vector<HostCall> RecordingEffect::calls(int32_t opcode) const {
 
 void RecordingEffect::clearCalls() {
     recorded.clear();
+}
+
+FrameFixture::FrameFixture(GuiWindowHandle parent, GuiRect bounds) {
+    frame = new GuiFrame(bounds, parent, &editor);
+    editor.setFrame(frame);
+}
+
+FrameFixture::~FrameFixture() {
+    editor.closeFrame();
+    effect.setEditor(nullptr); // the editor is a member here, not the effect's to delete
+}
+
+std::vector<std::string> FrameFixture::gestures() const {
+    std::vector<std::string> result;
+    for (const HostCall& call : effect.calls()) {
+        if (call.opcode == hostOpBeginGesture || call.opcode == hostOpEndGesture) {
+            result.push_back((call.opcode == hostOpBeginGesture ? "b" : "e") + std::to_string(call.index));
+        }
+    }
+    return result;
 }
 
 HostWindow::HostWindow(int x, int y, int width, int height) {

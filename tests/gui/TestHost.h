@@ -1,10 +1,12 @@
 #pragma once
 
 #include "gui/core/GuiNativeHandles.h"
+#include "gui/core/GuiRect.h"
 #include "plugin/EditorBase.h"
 #include "plugin/PluginBaseEx.h"
 
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace chorus::test {
@@ -32,7 +34,8 @@ public:
     std::function<void(int32_t opcode)> onCall;
 };
 
-// An editor bridge whose frame the test supplies; counts its idle and redraw calls.
+// An editor bridge whose frame the test supplies; counts its idle, redraw and idle-pump calls (drag loops
+// pump once per poll).
 class TestEditor final : public EditorBase {
 public:
     explicit TestEditor(PluginBaseEx* owner) : EditorBase(owner) {}
@@ -41,6 +44,10 @@ public:
         ++idleCalls;
         EditorBase::editorIdle();
     }
+    void idlePump() override {
+        ++pumps;
+        EditorBase::idlePump();
+    }
     void redraw() override { ++redraws; }
     void setFrame(GuiFrame* newFrame) { frame = newFrame; }
     void closeFrame() { destroyFrame(); }
@@ -48,6 +55,24 @@ public:
 
     int idleCalls = 0;
     int redraws = 0;
+    int pumps = 0;
+};
+
+// A frame on a test editor and a recording effect: what a view needs to send gestures and ask for idle.
+// Without a parent window the frame has no window of its own.
+class FrameFixture {
+public:
+    explicit FrameFixture(GuiWindowHandle parent = nullptr, GuiRect bounds = {0, 0, 238, 226});
+    ~FrameFixture();
+    FrameFixture(const FrameFixture&) = delete;
+    FrameFixture& operator=(const FrameFixture&) = delete;
+
+    // Begin (43) and end (44) gesture requests in order, as "b<param>" and "e<param>".
+    std::vector<std::string> gestures() const;
+
+    RecordingEffect effect;
+    TestEditor editor{&effect};
+    GuiFrame* frame = nullptr;
 };
 
 // A visible top-level window standing in for the host's editor window.
