@@ -25,16 +25,11 @@ TEST(BitmapBank, HandsOutTheRunByIdWithTheListedSizes) {
     EXPECT_EQ(bank.background(), bank.bitmapFor(1001));
 }
 
-TEST(BitmapBank, MinusOneMakesTheFirstIdTheBackground) {
-    GuiBitmapBank bank;
-    bank.load(1000, 10, -1);
-    EXPECT_EQ(bank.background(), bank.bitmapFor(1000));
-    EXPECT_EQ(bank.getBackgroundId(), 1000);
-}
-
-TEST(BitmapBank, MissingResourcesOccupyTheirEntriesAsEmptyBitmaps) {
+TEST(BitmapBank, MinusOneMakesTheFirstIdTheBackgroundAndMissingResourcesAreEmptyEntries) {
     GuiBitmapBank bank;
     bank.load(3000, 2, -1);
+    EXPECT_EQ(bank.background(), bank.bitmapFor(3000));
+    EXPECT_EQ(bank.getBackgroundId(), 3000);
     ASSERT_NE(bank.bitmapFor(3001), nullptr);
     EXPECT_FALSE(bank.bitmapFor(3001)->isLoaded());
     EXPECT_EQ(bank.widthOf(3001), 0);

@@ -36,7 +36,7 @@ protected:
     RecordingListener listener;
 };
 
-TEST_F(Buttons, ToggleFlipsOnEveryPressInsideOneGesture) {
+TEST_F(Buttons, ToggleFlipsOnEveryPressInsideOneGestureAndPaintsItsState) {
     GuiBitmap* bitmap = twoStateBitmap(20, 10);
     auto* button = new GuiToggleButton({10, 10, 30, 20}, &listener, 3, bitmap);
     bitmap->release();
@@ -60,12 +60,8 @@ TEST_F(Buttons, ToggleFlipsOnEveryPressInsideOneGesture) {
     button->onMouseDown(surface, {15, 15});
     EXPECT_EQ(button->getValue(), 0.0f);
     EXPECT_EQ(listener.changes.size(), 2u);
-}
 
-TEST_F(Buttons, TogglePaintsTheOnImageForAnyNonZeroValue) {
-    GuiBitmap* bitmap = twoStateBitmap(20, 10);
-    auto* button = new GuiToggleButton({10, 10, 30, 20}, &listener, 3, bitmap);
-    bitmap->release();
+    // Any non-zero value paints the on image.
     button->setValue(0.3f);
     button->paint(surface);
     EXPECT_EQ(pixelAt(surface.getDC(), 15, 15), onColour);
@@ -74,7 +70,6 @@ TEST_F(Buttons, TogglePaintsTheOnImageForAnyNonZeroValue) {
     button->paint(surface);
     EXPECT_EQ(pixelAt(surface.getDC(), 15, 15), offColour);
     EXPECT_EQ(pixelAt(surface.getDC(), 31, 15), colorBlack); // nothing beyond the bounds
-    button->release();
 }
 
 class Group : public Buttons {
@@ -175,7 +170,7 @@ protected:
     GuiMomentaryButton* button = nullptr;
 };
 
-TEST_F(Momentary, PressLeaveReleaseSendsOnThenOffThenTheFinalOff) {
+TEST_F(Momentary, TrackingLightsItOnlyWhileTheMouseIsOverItAndSendsAFinalOff) {
     // Held on the button, then dragged off it, then released there.
     platform.script(dragScript(left, {{15, 15}, {15, 15}, {16, 15}, {60, 15}, {61, 15}}));
     fixture.frame->onMouseDown(surface, {15, 15});
@@ -183,9 +178,9 @@ TEST_F(Momentary, PressLeaveReleaseSendsOnThenOffThenTheFinalOff) {
     EXPECT_EQ(button->getValue(), 0.0f);
     EXPECT_EQ(fixture.gestures(), (Strings{"b4", "e4"}));
     EXPECT_GE(fixture.editor.pumps, 4); // idle asked for on every poll
-}
 
-TEST_F(Momentary, ComingBackOntoTheButtonLightsItAgain) {
+    // Coming back onto the button lights it again.
+    listener.changes.clear();
     platform.script(dragScript(left, {{15, 15}, {15, 15}, {60, 15}, {30, 20}, {30, 20}}));
     fixture.frame->onMouseDown(surface, {15, 15});
     EXPECT_EQ(listener.values(), (std::vector<float>{1.0f, 0.0f, 1.0f, 0.0f}));

@@ -59,6 +59,14 @@ TEST_F(Knob, PointerPointFollowsTheDefaultArc) {
         knob->pointForValue(p);
         EXPECT_EQ(p, expected) << v;
     }
+    // A zero sweep or fine factor is refused: the default arc stays.
+    knob->setFineFactor(0.0f);
+    EXPECT_EQ(knob->getFineFactor(), GuiKnob::defaultFineFactor);
+    knob->setArcSweep(0.0f);
+    EXPECT_EQ(knob->getArcSweep(), GuiKnob::defaultArcSweep);
+    GuiPoint p;
+    knob->pointForValue(p);
+    EXPECT_EQ(p, (GuiPoint{25, 3}));
 }
 
 TEST_F(Knob, ValueAtPointMapsTheArcAndPinsTheDeadArc) {
@@ -78,17 +86,6 @@ TEST_F(Knob, ValueAtPointMapsTheArcAndPinsTheDeadArc) {
     EXPECT_NEAR(knob->valueAtPoint({0, 25}), 5.0f / 6.0f, tolerance);
     EXPECT_EQ(knob->valueAtPoint({10, 50}), 1.0f);
     EXPECT_EQ(knob->valueAtPoint({40, 50}), 0.0f);
-}
-
-TEST_F(Knob, ZeroSweepAndZeroFineFactorAreRefused) {
-    knob->setFineFactor(0.0f);
-    EXPECT_EQ(knob->getFineFactor(), GuiKnob::defaultFineFactor);
-    knob->setArcSweep(0.0f);
-    EXPECT_EQ(knob->getArcSweep(), GuiKnob::defaultArcSweep);
-    knob->setValue(0.5f);
-    GuiPoint p;
-    knob->pointForValue(p);
-    EXPECT_EQ(p, (GuiPoint{25, 3}));
 }
 
 TEST_F(Knob, CircularDragThroughTheDeadArcStaysPinnedAtTheMaximum) {

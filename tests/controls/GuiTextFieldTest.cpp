@@ -186,47 +186,45 @@ TEST_F(TextField, ClickOpensANativeEditWindowOverTheField) {
     EXPECT_TRUE(static_cast<bool>(field->editBackgroundBrush()));
 }
 
-TEST_F(TextField, ReturnTakesTheTypedTextAndTellsTheListenerOnce) {
-    click({30, 25});
-    HWND edit = field->getEditWindow();
-    type("42"); // the whole text is selected: typing replaces it
-    pressReturn();
-    EXPECT_FALSE(field->isEditing());
-    EXPECT_FALSE(IsWindow(edit));
-    EXPECT_STREQ(field->getText(), "42");
-    ASSERT_EQ(listener.changes.size(), 1u);
-    EXPECT_EQ(listener.changes[0].control, field);
-    EXPECT_EQ(fixture.frame->getFocusChild(), nullptr);
-    EXPECT_FALSE(static_cast<bool>(field->editBackgroundBrush()));
-    EXPECT_EQ(sink->messages, (Strings{"LooseFocus"}));
-    EXPECT_EQ(sink->senders.front(), field);
-}
-
-TEST_F(TextField, LosingTheKeyboardFocusEndsTheEdit) {
-    click({30, 25});
-    type("abc");
-    SetFocus(host.get());
-    EXPECT_FALSE(field->isEditing());
-    EXPECT_STREQ(field->getText(), "abc");
-    EXPECT_EQ(listener.changes.size(), 1u);
-    EXPECT_EQ(sink->messages.size(), 1u);
-}
-
-TEST_F(TextField, UnchangedTextTellsNobodyButTheOwner) {
-    click({30, 25});
-    pressReturn();
-    EXPECT_FALSE(field->isEditing());
-    EXPECT_TRUE(listener.changes.empty());
-    EXPECT_EQ(sink->messages, (Strings{"LooseFocus"}));
-}
-
-TEST_F(TextField, AClickAnywhereInTheFrameEndsTheEditFirst) {
-    click({30, 25});
-    type("x");
-    click({150, 150});
-    EXPECT_FALSE(field->isEditing());
-    EXPECT_STREQ(field->getText(), "x");
-    EXPECT_EQ(listener.changes.size(), 1u);
+TEST_F(TextField, ReturnFocusLossOrAClickElsewhereEndTheEditAndOnlyAChangeIsTold) {
+    enum class End { returnKey, focusLoss, clickElsewhere };
+    struct Case {
+        const char* typed;
+        End end;
+        const char* text;
+        std::size_t changes;
+    };
+    // The whole text is selected when the edit opens: typing replaces it.
+    const Case cases[] = {{"42", End::returnKey, "42", 1},
+                          {"", End::returnKey, "42", 0},
+                          {"abc", End::focusLoss, "abc", 1},
+                          {"x", End::clickElsewhere, "x", 1}};
+    for (const Case& c : cases) {
+        listener.changes.clear();
+        sink->messages.clear();
+        sink->senders.clear();
+        click({30, 25});
+        HWND edit = field->getEditWindow();
+        type(c.typed);
+        if (c.end == End::returnKey) {
+            pressReturn();
+        } else if (c.end == End::focusLoss) {
+            SetFocus(host.get());
+        } else {
+            click({150, 150});
+        }
+        EXPECT_FALSE(field->isEditing()) << c.typed;
+        EXPECT_FALSE(IsWindow(edit)) << c.typed;
+        EXPECT_STREQ(field->getText(), c.text);
+        ASSERT_EQ(listener.changes.size(), c.changes) << c.typed;
+        if (c.changes > 0) {
+            EXPECT_EQ(listener.changes[0].control, field);
+        }
+        EXPECT_EQ(fixture.frame->getFocusChild(), nullptr) << c.typed;
+        EXPECT_FALSE(static_cast<bool>(field->editBackgroundBrush())) << c.typed;
+        EXPECT_EQ(sink->messages, (Strings{"LooseFocus"})) << c.typed;
+        EXPECT_EQ(sink->senders, (std::vector<GuiView*>{field})) << c.typed;
+    }
 }
 
 TEST_F(TextField, AllTheCharactersTheEditWindowTakesComeBack) {
