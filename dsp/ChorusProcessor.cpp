@@ -18,7 +18,7 @@ int outputsFor(int numInputs, int numOutputs) {
 } // namespace
 
 ChorusProcessor::ChorusProcessor(int numInputs_, double sampleRate_, int numOutputs_, int blockSize_)
-    : BlockProcessor(numInputs_, outputsFor(numInputs_, numOutputs_), blockSize_), sampleRate(sampleRate_),
+    : BlockProcessor(numInputs_, outputsFor(numInputs_, numOutputs_), blockSize_),
       scratchFrames(std::min(blockSize, maxScratchFrames)),
       scratch(static_cast<std::size_t>(numOutputs),
               std::vector<float>(static_cast<std::size_t>(scratchFrames))),

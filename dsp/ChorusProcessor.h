@@ -43,7 +43,6 @@ private:
 
     static Route chooseRoute(int numInputs, int numOutputs);
 
-    double sampleRate;
     int scratchFrames;
     std::vector<std::vector<float>> scratch; // the adding mode renders here first, one per output
     std::vector<float*> scratchPtrs;
