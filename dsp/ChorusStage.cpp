@@ -139,11 +139,14 @@ float ChorusStage::waveB(float phase) const noexcept {
 }
 
 // Delay d = (m * sweepScale + 1) * 0.5 * k + 1 samples, k the depth rounded to whole samples:
-// it sweeps between 1 + 0.025 k and 1 + 0.975 k. The clamp of k keeps an overshooting ramp inside the line.
+// it sweeps between 1 + 0.025 k and 1 + 0.975 k. A depth ramp may end a little past the line length (960.6 on
+// a 960-sample line), yet its taps stay inside; only a read past the oldest sample is bounded, to that
+// sample, so the output is the plain arithmetic whenever the read is inside the line.
 ChorusStage::Tap ChorusStage::tapPosition(float depthSamples, float modulation) const noexcept {
-    const int k = std::min(truncateToInt(depthSamples + 0.5), lineLength);
-    const double d = static_cast<double>(modulation * sweepScale + 1.0f) * 0.5 * k + 1.0;
-    const int i = truncateToInt(d);
+    const int k = truncateToInt(depthSamples + 0.5);
+    const double d = std::min(static_cast<double>(modulation * sweepScale + 1.0f) * 0.5 * k + 1.0,
+                              static_cast<double>(lineLength));
+    const int i = std::min(truncateToInt(d), lineLength - 1);
     Tap tap{writePos - i, writePos - i - 1, d - i};
     if (tap.a < 0) {
         tap.a += lineLength;
