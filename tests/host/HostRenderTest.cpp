@@ -17,6 +17,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -351,4 +352,42 @@ TEST_F(HostRender, APresetSavedAfterOneRenderRecreatesItsSound) {
     EXPECT_NE(result.out.find("preset: " + bank + " (bank)"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("parameter 0: Mix = 30 %"), std::string::npos) << result.out;
     EXPECT_NE(result.out.find("program 2: Slow Step (selected)"), std::string::npos) << result.out;
+}
+
+TEST_F(HostRender, CompareCountsNotANumberAsADifferenceAndIncludesTheToleranceItself) {
+    const float nan = std::numeric_limits<float>::quiet_NaN();
+    const double step = 1.0 / 1024; // exact in float and double
+    auto file = [](std::vector<float> samples, int rate = 44100) {
+        AudioFile audio;
+        audio.channels = 2;
+        audio.sampleRate = rate;
+        audio.samples = std::move(samples);
+        return audio;
+    };
+    const AudioFile plain = file({0.5f, 0.25f, 0.0f, 0.0f});
+    const AudioFile raised = file({0.5f + static_cast<float>(step), 0.25f, 0.0f, 0.0f});
+    struct Case {
+        const char* name;
+        AudioFile a;
+        AudioFile b;
+        std::string tolerance;
+        int status;
+        const char* message;
+    };
+    const std::vector<Case> cases = {
+        {"equal", plain, plain, "0", 0, "max abs difference: 0\n"},
+        {"at the tolerance", plain, raised, "0.0009765625", 0, "max abs difference: 0.0009765625"},
+        {"just above it", plain, raised, "0.00097656", 3, "0.0009765625"},
+        {"a NaN before a large difference", plain, file({nan, 0.25f, 0.0f, 0.9f}), "1000", 3, "nan"},
+        {"NaN on both sides", file({nan, 0.25f, 0.0f, 0.0f}), file({nan, 0.25f, 0.0f, 0.0f}), "1000", 3,
+         "not numbers on one side or both: 1"},
+        {"another rate", plain, file({0.5f, 0.25f, 0.0f, 0.0f}, 48000), "1", 3, "different shape"},
+    };
+    for (const auto& c : cases) {
+        const std::string a = write("host-compare-a.wav", c.a);
+        const std::string b = write("host-compare-b.wav", c.b);
+        const Result result = run({"compare", a, b, "--tolerance", c.tolerance});
+        EXPECT_EQ(result.status, c.status) << c.name << ": " << result.out << result.err;
+        EXPECT_NE(result.out.find(c.message), std::string::npos) << c.name << ": " << result.out;
+    }
 }
