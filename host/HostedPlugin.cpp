@@ -190,10 +190,14 @@ std::string HostedPlugin::describe(int32_t opcode, int32_t index, int32_t value)
     const bool parameterRequest =
         opcode == hostOpAutomate || opcode == hostOpBeginGesture || opcode == hostOpEndGesture;
     if (parameterRequest && effect != nullptr && index >= 0 && index < effect->paramCount) {
-        text += " " + paramName(index);
+        text.append(" ").append(paramName(index));
         if (opcode == hostOpAutomate) {
             const std::string unit = paramUnit(index);
-            text += " (" + paramDisplay(index) + (unit.empty() ? "" : " ") + unit + ")";
+            text.append(" (").append(paramDisplay(index));
+            if (!unit.empty()) {
+                text.append(" ").append(unit);
+            }
+            text.append(")");
         }
     } else if (opcode == hostOpPinConnected) {
         text += value == 0 ? " input " : " output ";

@@ -68,6 +68,9 @@ bool StreamRenderer::run(AudioReader& input, WavWriter& output, const Settings& 
     bool progressShown = false;
     for (long long done = 0; done < total;) {
         schedule.changesAt(done, changes);
+        if (progressShown && settings.log != nullptr && !changes.empty()) {
+            std::fprintf(settings.progress, "\n"); // log lines start on a line of their own
+        }
         for (const auto& change : changes) {
             send(change, done, settings.log);
         }
