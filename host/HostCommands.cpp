@@ -3,6 +3,7 @@
 #include "host/AudioReader.h"
 #include "host/AutomationSchedule.h"
 #include "host/DemoSignal.h"
+#include "host/DemoSignalStream.h"
 #include "host/HostedPlugin.h"
 #include "host/ModuleLoader.h"
 #include "host/ParameterCatalog.h"
@@ -29,6 +30,7 @@ namespace {
 constexpr int defaultGenerateRate = 44100; // Hz
 constexpr int maxInputChannels = 2;
 constexpr int compareBlockFrames = 65536;
+constexpr int generateBlockFrames = 65536;
 constexpr double bytesPerMegabyte = 1024.0 * 1024.0;
 
 std::string fourCharacters(int32_t code) {
@@ -278,6 +280,10 @@ int HostCommands::render(const HostOptions& options) {
         std::fprintf(err, "\n");
     }
 
+    if (!WavWriter::fits(input->frames(), StreamRenderer::outputChannels, options.format)) {
+        return fail("cannot write " + outputPath + ": " + std::to_string(input->frames()) +
+                    " frames do not fit the 4 GB of a WAV file (--format s16 or s24 may)");
+    }
     WavWriter output;
     if (!output.open(outputPath, StreamRenderer::outputChannels, rate, options.format, error)) {
         return fail(error);
@@ -319,15 +325,41 @@ int HostCommands::render(const HostOptions& options) {
 
 int HostCommands::generate(const HostOptions& options) {
     const int rate = options.sampleRate > 0 ? options.sampleRate : defaultGenerateRate;
-    AudioFile signal = DemoSignal::generate(rate, options.seconds.value_or(DemoSignal::defaultSeconds));
-    if (options.channels == 1) {
-        signal = DemoSignal::toMono(signal);
+    DemoSignalStream signal(rate, options.seconds.value_or(DemoSignal::defaultSeconds));
+    const auto channels = static_cast<size_t>(options.channels);
+    if (!WavWriter::fits(signal.frames(), options.channels, options.format)) {
+        return fail("cannot write " + options.arguments[0] + ": " + std::to_string(signal.frames()) +
+                    " frames do not fit the 4 GB of a WAV file");
     }
     std::string error;
     WavWriter writer;
-    if (!writer.open(options.arguments[0], signal.channels, rate, options.format, error) ||
-        !writer.write(signal.samples.data(), static_cast<int>(signal.frames()), error) ||
-        !writer.finish(error)) {
+    if (!writer.open(options.arguments[0], options.channels, rate, options.format, error)) {
+        return fail(error);
+    }
+    std::vector<float> stereo(generateBlockFrames * 2);
+    std::vector<float> block(generateBlockFrames * channels);
+    for (long long done = 0; done < signal.frames();) {
+        const int frames = static_cast<int>(std::min<long long>(generateBlockFrames, signal.frames() - done));
+        if (!signal.read(stereo.data(), frames, error)) {
+            return fail(error);
+        }
+        for (size_t f = 0; f < static_cast<size_t>(frames); ++f) {
+            if (channels == 1) {
+                float sum = 0.0f; // the same sum, in the same order, as the whole-file mono mix
+                sum += stereo[2 * f];
+                sum += stereo[2 * f + 1];
+                block[f] = sum / 2.0f;
+            } else {
+                block[2 * f] = stereo[2 * f];
+                block[2 * f + 1] = stereo[2 * f + 1];
+            }
+        }
+        if (!writer.write(block.data(), frames, error)) {
+            return fail(error);
+        }
+        done += frames;
+    }
+    if (!writer.finish(error)) {
         return fail(error);
     }
     if (!options.quiet) {

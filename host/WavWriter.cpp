@@ -41,6 +41,13 @@ long quantise(double scaled, double fullScale) {
 
 } // namespace
 
+bool WavWriter::fits(long long frames, int channels, SampleFormat format) noexcept {
+    const uint64_t width = format == SampleFormat::s16 ? 2 : format == SampleFormat::s24 ? 3 : 4;
+    return frames >= 0 && channels > 0 &&
+           static_cast<uint64_t>(frames) * static_cast<uint64_t>(channels) * width + floatHeaderBytes <=
+               maxRiffBytes;
+}
+
 bool WavWriter::parseFormat(const std::string& text, SampleFormat& format) {
     if (text == "f32") {
         format = SampleFormat::f32;

@@ -24,6 +24,8 @@ public:
     // Fills in the sizes and renames the file into place.
     bool finish(std::string& error);
 
+    // Whether that much audio fits the 4 GB a WAV file can hold.
+    static bool fits(long long frames, int channels, SampleFormat format) noexcept;
     // "f32", "s24", "s16"; false for anything else.
     static bool parseFormat(const std::string& text, SampleFormat& format);
     static const char* formatName(SampleFormat format) noexcept;
