@@ -108,7 +108,11 @@ std::vector<unsigned char> wavBytes(uint16_t tag, uint16_t channels, uint32_t ra
             out.push_back(static_cast<unsigned char>(value >> (8 * i)));
         }
     };
-    auto tagText = [&out](const char* text) { out.insert(out.end(), text, text + 4); };
+    auto tagText = [&out](const char* text) {
+        for (int i = 0; i < 4; ++i) {
+            out.push_back(static_cast<unsigned char>(text[i]));
+        }
+    };
     const uint16_t align = static_cast<uint16_t>(channels * bits / 8);
     tagText("RIFF");
     put(0, 4); // readers must not depend on the RIFF size
