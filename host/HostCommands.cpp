@@ -170,9 +170,9 @@ int HostCommands::info(const HostOptions& options) {
     }
     const int32_t current = plugin.dispatch(opCurrentProgram);
     const std::vector<std::string> names = PluginSetup::programNames(plugin);
+    std::fprintf(out, "current program: %d\n", static_cast<int>(current));
     for (size_t p = 0; p < names.size(); ++p) {
-        std::fprintf(out, "program %d: %s%s\n", static_cast<int>(p), names[p].c_str(),
-                     static_cast<int32_t>(p) == current ? " (selected)" : "");
+        std::fprintf(out, "program %d: %s\n", static_cast<int>(p), names[p].c_str());
     }
     if (!options.saveBank.empty() &&
         !PluginSetup::savePreset(options.saveBank, PresetKind::bank, plugin, error)) {
