@@ -70,7 +70,7 @@ bool PresetFile::read(const std::string& path, Preset& preset, std::string& erro
         return false;
     }
     std::vector<unsigned char> chunk(length);
-    const size_t body = std::fread(chunk.data(), 1, chunk.size(), file.get());
+    const size_t body = chunk.empty() ? 0 : std::fread(chunk.data(), 1, chunk.size(), file.get());
     if (body != length) {
         error = "preset " + path + " is damaged: " + std::to_string(body) + " of " + std::to_string(length) +
                 " chunk bytes present";

@@ -21,10 +21,8 @@ const std::string path = "host-test-preset.qcp";
 Bytes presetBytes(const char* magic, uint32_t version, const char* kind, uint32_t length,
                   const Bytes& chunk) {
     Bytes out(magic, magic + 4);
-    for (uint32_t word : {version}) {
-        for (int shift = 24; shift >= 0; shift -= 8) {
-            out.push_back(static_cast<unsigned char>(word >> shift));
-        }
+    for (int shift = 24; shift >= 0; shift -= 8) {
+        out.push_back(static_cast<unsigned char>(version >> shift));
     }
     out.insert(out.end(), kind, kind + 4);
     for (int shift = 24; shift >= 0; shift -= 8) {
