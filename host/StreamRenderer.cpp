@@ -11,6 +11,13 @@ using Clock = std::chrono::steady_clock;
 constexpr std::chrono::milliseconds progressDelay{1000};   // quick renders show no progress line
 constexpr std::chrono::milliseconds progressInterval{250}; // redraw rate of the line
 
+// What follows the progress line, a message or the shell's prompt, starts on a line of its own.
+void endProgressLine(const StreamRenderer::Settings& settings, bool shown) {
+    if (shown) {
+        std::fprintf(settings.progress, "\n");
+    }
+}
+
 } // namespace
 
 StreamRenderer::StreamRenderer(HostedPlugin& hosted, AutomationSchedule& automation,
@@ -78,6 +85,7 @@ bool StreamRenderer::run(AudioReader& input, WavWriter& output, const Settings& 
             std::min({done + static_cast<long long>(block), total, schedule.nextBoundary(done)});
         const auto frames = static_cast<size_t>(end - done);
         if (!input.read(interleavedIn.data(), static_cast<int>(frames), error)) {
+            endProgressLine(settings, progressShown);
             return false;
         }
         for (size_t c = 0; c < channels; ++c) {
@@ -96,6 +104,7 @@ bool StreamRenderer::run(AudioReader& input, WavWriter& output, const Settings& 
             }
         }
         if (!output.write(interleavedOut.data(), static_cast<int>(frames), error)) {
+            endProgressLine(settings, progressShown);
             return false;
         }
         done = end;
@@ -111,9 +120,7 @@ bool StreamRenderer::run(AudioReader& input, WavWriter& output, const Settings& 
             std::fflush(settings.progress);
         }
     }
-    if (progressShown) {
-        std::fprintf(settings.progress, "\n");
-    }
+    endProgressLine(settings, progressShown);
     return true;
 }
 
