@@ -12,22 +12,32 @@ namespace {
 constexpr int maxBlockSize = 1 << 20;  // frames
 constexpr int maxSampleRate = 1000000; // Hz
 constexpr double maxSeconds = 3600.0;
+constexpr int minBufferFrames = 64; // frames per device block
+constexpr int maxBufferFrames = 65536;
 
 // The options with a value each command accepts; --log takes none and every command accepts it.
 const std::set<std::string> fileOptions = {"--program", "--param",   "--rate",      "--block",
                                            "--mode",    "--seconds", "--tolerance", "--channels"};
-const std::set<std::string> editorOptions = {"--program", "--param", "--screenshot", "--seconds"};
+const std::set<std::string> editorOptions = {"--program", "--param",  "--screenshot", "--seconds",
+                                             "--device",  "--buffer", "--save",       "--knob-mode"};
+const std::set<std::string> playOptions = {"--program", "--param", "--seconds", "--device", "--buffer"};
+const std::set<std::string> logFlag = {"--log"};
+const std::set<std::string> playFlags = {"--log", "--loop"};
+const std::set<std::string> editorFlags = {"--log", "--loop", "--play"};
 
 struct CommandShape {
     std::size_t argumentCount;
     const std::set<std::string>* valueOptions;
+    const std::set<std::string>* flags = &logFlag;
+    std::size_t optionalArguments = 0; // more arguments allowed after argumentCount
 };
 
 const std::map<std::string, CommandShape> fileCommands = {{"info", {1, &fileOptions}},
                                                           {"render", {3, &fileOptions}},
                                                           {"generate", {1, &fileOptions}},
-                                                          {"compare", {2, &fileOptions}}};
-const CommandShape editorCommand = {1, &editorOptions};
+                                                          {"compare", {2, &fileOptions}},
+                                                          {"play", {1, &playOptions, &playFlags, 1}}};
+const CommandShape editorCommand = {1, &editorOptions, &editorFlags};
 
 } // namespace
 
@@ -50,10 +60,14 @@ std::string CommandLine::usage(bool withEditor) {
         "  chorus-host render PLUGIN IN.wav OUT.wav [--program N|NAME] [--param NAME=VALUE]...\n"
         "                     [--rate HZ] [--block N] [--mode replace|add] [--log]\n"
         "  chorus-host generate OUT.wav [--seconds S] [--rate HZ] [--channels 1|2]\n"
-        "  chorus-host compare A.wav B.wav [--tolerance T]\n";
+        "  chorus-host compare A.wav B.wav [--tolerance T]\n"
+        "  chorus-host play PLUGIN [IN.wav] [--loop] [--program N|NAME] [--param NAME=VALUE]...\n"
+        "                   [--device NAME] [--buffer FRAMES] [--seconds S] [--log]\n";
     if (withEditor) {
         text += "  chorus-host editor PLUGIN [--program N|NAME] [--param NAME=VALUE]... [--screenshot FILE]\n"
-                "                     [--seconds S] [--log]\n";
+                "                     [--seconds S] [--play [IN.wav]] [--loop] [--device NAME] [--buffer "
+                "FRAMES]\n"
+                "                     [--knob-mode linear|circular] [--save FILE] [--log]\n";
     }
     return text;
 }
@@ -80,8 +94,18 @@ bool CommandLine::parse(const std::vector<std::string>& args, HostOptions& optio
             options.arguments.push_back(arg);
             continue;
         }
-        if (arg == "--log") {
-            options.log = true;
+        if (shape->flags->count(arg) != 0) {
+            if (arg == "--log") {
+                options.log = true;
+            } else if (arg == "--loop") {
+                options.loop = true;
+            } else {
+                options.play = true;
+                // An input file may follow --play.
+                if (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1].compare(0, 2, "--") != 0) {
+                    options.playInput = args[++i];
+                }
+            }
             continue;
         }
         if (shape->valueOptions->count(arg) == 0) {
@@ -142,18 +166,42 @@ bool CommandLine::parse(const std::vector<std::string>& args, HostOptions& optio
                 error = "--tolerance wants a number of at least 0, got: " + value;
                 return false;
             }
-        } else {
-            if (value.empty()) {
-                error = "--screenshot needs a file name";
+        } else if (arg == "--buffer") {
+            if (!parseWhole(value, options.bufferFrames) || options.bufferFrames < minBufferFrames ||
+                options.bufferFrames > maxBufferFrames) {
+                error = "--buffer wants a number of frames from 64 to 65536, got: " + value;
                 return false;
             }
+        } else if (arg == "--knob-mode") {
+            if (value != "linear" && value != "circular") {
+                error = "--knob-mode is linear or circular, got: " + value;
+                return false;
+            }
+            options.knobMode = value == "linear" ? HostOptions::knobLinear : HostOptions::knobCircular;
+        } else if (value.empty()) {
+            error = arg + " needs a " + (arg == "--device" ? "device name" : "file name");
+            return false;
+        } else if (arg == "--device") {
+            options.device = value;
+        } else if (arg == "--save") {
+            options.saveFile = value;
+        } else {
             options.screenshot = value;
         }
     }
-    if (options.arguments.size() != shape->argumentCount) {
-        error = options.command + " takes " + std::to_string(shape->argumentCount) + " argument" +
-                (shape->argumentCount == 1 ? "" : "s") + ", got " + std::to_string(options.arguments.size());
+    const std::size_t least = shape->argumentCount;
+    const std::size_t most = least + shape->optionalArguments;
+    if (options.arguments.size() < least || options.arguments.size() > most) {
+        error = options.command + " takes " + std::to_string(least) +
+                (most > least ? " or " + std::to_string(most) : "") + " argument" + (most == 1 ? "" : "s") +
+                ", got " + std::to_string(options.arguments.size());
         return false;
+    }
+    if (options.command == "play") {
+        options.play = true;
+        if (options.arguments.size() > 1) {
+            options.playInput = options.arguments[1];
+        }
     }
     return true;
 }

@@ -22,6 +22,18 @@ struct HostOptions {
     int channels = 2; // of the generated signal
     double tolerance = 1e-6;
     std::string screenshot; // editor: PNG file for the window's picture; empty: none
+    // Live sound (play, and editor --play): the input (empty: the demo signal), the device (empty: the
+    // system's default), the device's block in frames (0: the output's default), and looping.
+    bool play = false;
+    std::string playInput;
+    std::string device;
+    int bufferFrames = 0;
+    bool loop = false;
+    int knobMode = knobLinear; // editor: how knobs follow a drag
+    std::string saveFile;      // editor: the bank is written here when the window closes
+
+    static constexpr int knobCircular = 0; // the knob-mode request's values
+    static constexpr int knobLinear = 2;
 };
 
 // Parses "chorus-host <command> [arguments] [options]".
