@@ -3,14 +3,18 @@
 #include "host/AudioOutput.h"
 #include "host/LiveSource.h"
 
+// windows.h must come before mmsystem.h.
+// clang-format off
+#include <windows.h>
+#include <mmsystem.h>
+// clang-format on
+
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdint>
-#include <mmsystem.h>
 #include <thread>
 #include <vector>
-#include <windows.h>
 
 namespace chorus::host {
 

@@ -8,6 +8,7 @@
 #include <cmath>
 #include <complex>
 #include <cstdio>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -89,7 +90,7 @@ void fft(std::vector<std::complex<double>>& a) {
         }
     }
     for (std::size_t len = 2; len <= n; len <<= 1) {
-        const double angle = -2.0 * M_PI / static_cast<double>(len);
+        const double angle = -2.0 * std::numbers::pi / static_cast<double>(len);
         const std::complex<double> step(std::cos(angle), std::sin(angle));
         for (std::size_t i = 0; i < n; i += len) {
             std::complex<double> w(1.0);
@@ -113,7 +114,8 @@ std::vector<double> bandEnergies(const std::vector<double>& x, long long from, l
     std::vector<std::complex<double>> frame(fftSize);
     for (long long start = from; start + fftSize <= from + count; start += fftSize / 2) {
         for (int j = 0; j < fftSize; ++j) {
-            const double window = 0.5 - 0.5 * std::cos(2.0 * M_PI * static_cast<double>(j) / fftSize);
+            const double window =
+                0.5 - 0.5 * std::cos(2.0 * std::numbers::pi * static_cast<double>(j) / fftSize);
             frame[static_cast<std::size_t>(j)] = x[static_cast<std::size_t>(start + j)] * window;
         }
         fft(frame);
