@@ -139,12 +139,9 @@ struct AudioOutput::Backend {
             headers[i].dwBufferLength = static_cast<DWORD>(samples * sizeof(std::int16_t));
             waveOutPrepareHeader(device, &headers[i], sizeof headers[i]);
         }
-        // The device starts on the first write: hold it until every buffer is queued.
-        waveOutPause(device);
         for (std::size_t i = 0; i < headers.size(); ++i) {
             fill(headers[i], pcm[i]);
         }
-        waveOutRestart(device);
         running.store(true, std::memory_order_release);
         thread = std::thread([this] { run(); });
         return true;

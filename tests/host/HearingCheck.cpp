@@ -226,6 +226,7 @@ int main(int argc, char** argv) {
 
     const auto block = static_cast<long long>(checkBlockSeconds * rate);
     long long badBlocks = 0;
+    std::vector<int> badPerSecond(static_cast<std::size_t>(refFrames / rate + 1), 0);
     double worstResidual = 0.0;
     double worstAt = 0.0;
     for (long long start = 0; start + block <= refFrames; start += block) {
@@ -247,10 +248,19 @@ int main(int argc, char** argv) {
         }
         if (ratio > maxResidualRatio) {
             ++badBlocks;
+            ++badPerSecond[static_cast<std::size_t>(start / rate)];
         }
     }
     std::printf("worst 10 ms residual %.2f dB at %.2f s; %lld blocks over %.0f dB\n", decibels(worstResidual),
                 worstAt, badBlocks, decibels(maxResidualRatio));
+
+    if (badBlocks > 0) {
+        std::printf("blocks over it, second by second:");
+        for (const int count : badPerSecond) {
+            std::printf(" %d", count);
+        }
+        std::printf("\n");
+    }
 
     const bool agree = whole >= minCorrelation && std::fabs(levelDb) <= maxLevelDifferenceDb &&
                        std::fabs(worstBand) <= maxBandDifferenceDb &&

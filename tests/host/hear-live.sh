@@ -39,7 +39,7 @@ done
 pactl info >/dev/null 2>&1 || { echo "the PulseAudio daemon did not start"; cat "$work/daemon.log"; exit 1; }
 
 settings=(--program 2 --param Mix=70)
-buffer=2048
+buffer=4096 # frames: Wine adds its own buffering, and a busy machine needs the margin
 "${host[@]}" generate "$work/in.wav" --seconds 10 >"$work/host.log" 2>&1 || { cat "$work/host.log"; exit 1; }
 "${host[@]}" render "$module" "$work/in.wav" "$work/render.wav" "${settings[@]}" --block $buffer \
   >>"$work/host.log" 2>&1 || { cat "$work/host.log"; exit 1; }
