@@ -23,7 +23,7 @@ const std::set<std::string> editorOptions = {"--program", "--param",  "--screens
 const std::set<std::string> playOptions = {"--program", "--param", "--seconds", "--device", "--buffer"};
 const std::set<std::string> logFlag = {"--log"};
 const std::set<std::string> playFlags = {"--log", "--loop"};
-const std::set<std::string> editorFlags = {"--log", "--loop", "--play"};
+const std::set<std::string> editorFlags = {"--log", "--play"};
 
 struct CommandShape {
     std::size_t argumentCount;
@@ -65,7 +65,7 @@ std::string CommandLine::usage(bool withEditor) {
         "                   [--device NAME] [--buffer FRAMES] [--seconds S] [--log]\n";
     if (withEditor) {
         text += "  chorus-host editor PLUGIN [--program N|NAME] [--param NAME=VALUE]... [--screenshot FILE]\n"
-                "                     [--seconds S] [--play [IN.wav]] [--loop] [--device NAME] [--buffer "
+                "                     [--seconds S] [--play [IN.wav]] [--device NAME] [--buffer "
                 "FRAMES]\n"
                 "                     [--knob-mode linear|circular] [--save FILE] [--log]\n";
     }
