@@ -44,18 +44,28 @@ struct AudioOutput::Backend {
         pa_threaded_mainloop_signal(static_cast<Backend*>(self)->loop, 0);
     }
     // The real-time part: runs on PulseAudio's thread whenever the server wants more.
-    static void writeWanted(pa_stream* s, std::size_t bytes, void* self) {
+    static void writeWanted(pa_stream* s, std::size_t requested, void* self) {
         auto* backend = static_cast<Backend*>(self);
         if (backend->draining.load(std::memory_order_relaxed)) {
             return;
         }
-        void* data = nullptr;
-        if (pa_stream_begin_write(s, &data, &bytes) < 0 || data == nullptr) {
-            return;
+        // The server's buffers hold at most one memory tile each: a large request takes several.
+        while (requested >= frameBytes) {
+            void* data = nullptr;
+            std::size_t bytes = requested;
+            if (pa_stream_begin_write(s, &data, &bytes) < 0 || data == nullptr) {
+                return;
+            }
+            const auto frames = static_cast<int>(bytes / frameBytes);
+            if (frames == 0) {
+                pa_stream_cancel_write(s);
+                return;
+            }
+            backend->source->render(static_cast<float*>(data), frames);
+            const std::size_t written = static_cast<std::size_t>(frames) * frameBytes;
+            pa_stream_write(s, data, written, nullptr, 0, PA_SEEK_RELATIVE);
+            requested -= written;
         }
-        const auto frames = static_cast<int>(bytes / frameBytes);
-        backend->source->render(static_cast<float*>(data), frames);
-        pa_stream_write(s, data, static_cast<std::size_t>(frames) * frameBytes, nullptr, 0, PA_SEEK_RELATIVE);
     }
     static void operationDone(pa_stream*, int, void* self) {
         pa_threaded_mainloop_signal(static_cast<Backend*>(self)->loop, 0);

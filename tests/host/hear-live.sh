@@ -39,14 +39,18 @@ done
 pactl info >/dev/null 2>&1 || { echo "the PulseAudio daemon did not start"; cat "$work/daemon.log"; exit 1; }
 
 settings=(--program 2 --param Mix=70)
-buffer=4096 # frames: Wine adds its own buffering, and a busy machine needs the margin
+buffer=8192 # frames (0.19 s, three queued): Wine adds its own buffering, and a busy machine needs the margin
 "${host[@]}" generate "$work/in.wav" --seconds 10 >"$work/host.log" 2>&1 || { cat "$work/host.log"; exit 1; }
 "${host[@]}" render "$module" "$work/in.wav" "$work/render.wav" "${settings[@]}" --block $buffer \
   >>"$work/host.log" 2>&1 || { cat "$work/host.log"; exit 1; }
 
 parec -d heard.monitor --file-format=wav --format=float32le --rate=44100 --channels=2 "$work/heard.wav" &
 recorder=$!
-sleep 0.3
+# Play only once the recorder is taking in the sink's (silent) output.
+for _ in $(seq 100); do
+  [ "$(stat -c %s "$work/heard.wav" 2>/dev/null || echo 0)" -gt 65536 ] && break
+  sleep 0.1
+done
 "${host[@]}" play "$module" "$work/in.wav" "${settings[@]}" --buffer $buffer >"$work/play.log" 2>&1
 status=$?
 tr -d '\r' <"$work/play.log"
