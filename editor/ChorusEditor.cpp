@@ -285,39 +285,56 @@ void ChorusEditor::controlChanged(GuiDrawContext& context, GuiControl* control) 
     switch (control->getTag()) {
     case tagFreqKnob:
     case tagFreqField:
-        effect->applyUserParam(paramFreq, control->getValue());
+        sendToEffect(paramFreq, control->getValue(), false);
         break;
     case tagDelayKnob:
     case tagDelayField:
-        effect->applyUserParam(paramDelay, control->getValue());
+        sendToEffect(paramDelay, control->getValue(), false);
         break;
     case tagStagesKnob:
-        // Quantised first, so the host hears the stage the knob lands on.
-        if (parameters != nullptr) {
-            parameters->setNormalizedValue(paramStages, control->getValue());
-            effect->applyUserParam(paramStages, parameters->getNormalizedValue(paramStages));
-        }
+    case tagStagesField:
+        // Quantised first, so the host hears the stage the knob or the typed number lands on.
+        sendToEffect(paramStages, control->getValue(), true);
         break;
     case tagMixSlider:
     case tagMixField:
-        effect->applyUserParam(paramMix, control->getValue());
-        break;
-    case tagStagesField:
-        effect->applyUserParam(paramStages, control->getValue());
+        sendToEffect(paramMix, control->getValue(), false);
         break;
     case tagPad:
         if (auto* pad = dynamic_cast<GuiXYPad*>(control)) {
-            effect->applyUserParam(paramFreq, pad->getValueX());
-            effect->applyUserParam(paramDelay, pad->getValueY());
+            const float x = pad->getValueX();
+            const float y = pad->getValueY();
+            sendToEffect(paramFreq, x, false);
+            sendToEffect(paramDelay, y, false);
         }
         break;
     case tagShape:
-        effect->applyUserParam(paramShape, control->getValue());
+        sendToEffect(paramShape, control->getValue(), false);
         break;
     default:
         break;
     }
     control->repaintIfNeeded(context);
+}
+
+void ChorusEditor::sendToEffect(int32_t index, float value, bool quantiseFirst) {
+    if (parameters == nullptr) {
+        effect->applyUserParam(index, value);
+        return;
+    }
+    // A control reports every move, also those that land on the value the effect already has (a knob
+    // between two stages, a pad moved along one axis): only a change reaches the effect and the host.
+    const float stepped = parameters->toNormalized(index, parameters->toReal(index, value));
+    if (stepped == parameters->getNormalizedValue(index)) {
+        // The control may still show what it was given (a typed 2.6 for stage 3): back to the value.
+        paramChanged(index, stepped);
+        return;
+    }
+    if (quantiseFirst) {
+        parameters->setNormalizedValue(index, value);
+        value = stepped;
+    }
+    effect->applyUserParam(index, value);
 }
 
 float ChorusEditor::realValue(int32_t index) const {

@@ -86,6 +86,9 @@ public:
 
 private:
     void forgetControls() noexcept;
+    // applyUserParam when the value, as the effect will store it, differs from the current one; with
+    // quantiseFirst the stored step is what is sent.
+    void sendToEffect(int32_t index, float value, bool quantiseFirst);
     float realValue(int32_t index) const;
 
     GuiFilmstripKnob* freqKnob = nullptr;

@@ -11,6 +11,8 @@ namespace {
 
 constexpr int maxBlockSize = 1 << 20; // frames
 constexpr double maxSeconds = 3600.0;
+constexpr int minBufferFrames = 64; // frames per device block
+constexpr int maxBufferFrames = 65536;
 
 // The options with a value each command accepts; --log takes none and every command accepts it.
 const std::set<std::string> infoOptions = {"--load", "--program", "--param", "--save", "--save-program"};
@@ -20,20 +22,25 @@ const std::set<std::string> renderOptions = {"--program", "--param",  "--at",   
 const std::set<std::string> generateOptions = {"--seconds", "--rate", "--channels", "--format"};
 const std::set<std::string> compareOptions = {"--tolerance"};
 const std::set<std::string> versionOptions = {};
-const std::set<std::string> editorOptions = {"--program", "--param", "--screenshot", "--seconds"};
+const std::set<std::string> editorOptions = {"--program", "--param",  "--screenshot", "--seconds",
+                                             "--device",  "--buffer", "--save",       "--knob-mode"};
+const std::set<std::string> playOptions = {"--program", "--param", "--seconds", "--device", "--buffer"};
+const std::set<std::string> logFlag = {"--log"};
+const std::set<std::string> playFlags = {"--log", "--loop"};
+const std::set<std::string> editorFlags = {"--log", "--play"};
 
 struct CommandShape {
     std::size_t minArguments;
     std::size_t maxArguments;
     const std::set<std::string>* valueOptions;
+    const std::set<std::string>* flags = &logFlag;
 };
 
-const std::map<std::string, CommandShape> fileCommands = {{"info", {1, 1, &infoOptions}},
-                                                          {"render", {3, 3, &renderOptions}},
-                                                          {"generate", {1, 1, &generateOptions}},
-                                                          {"compare", {2, 2, &compareOptions}},
-                                                          {"version", {0, 1, &versionOptions}}};
-const CommandShape editorCommand = {1, 1, &editorOptions};
+const std::map<std::string, CommandShape> fileCommands = {
+    {"info", {1, 1, &infoOptions}},         {"render", {3, 3, &renderOptions}},
+    {"generate", {1, 1, &generateOptions}}, {"compare", {2, 2, &compareOptions}},
+    {"version", {0, 1, &versionOptions}},   {"play", {1, 2, &playOptions, &playFlags}}};
+const CommandShape editorCommand = {1, 1, &editorOptions, &editorFlags};
 
 bool isHelp(const std::string& arg) {
     return arg == "--help" || arg == "-h" || arg == "help";
@@ -74,11 +81,15 @@ std::string CommandLine::usage(bool withEditor) {
         "                     [--format f32|s24|s16] [--block N] [--mode replace|add] [--quiet] [--log]\n"
         "  chorus-host generate OUT.wav [--seconds S] [--rate HZ] [--channels 1|2] [--format f32|s24|s16]\n"
         "  chorus-host compare A B [--tolerance T]\n"
+        "  chorus-host play PLUGIN [IN.wav] [--loop] [--program N|NAME] [--param NAME=VALUE]...\n"
+        "                   [--device NAME] [--buffer FRAMES] [--seconds S] [--log]\n"
         "  chorus-host --version [PLUGIN]\n"
         "  chorus-host --help\n";
     if (withEditor) {
         text += "  chorus-host editor PLUGIN [--program N|NAME] [--param NAME=VALUE]... [--screenshot FILE]\n"
-                "                     [--seconds S] [--log]\n";
+                "                     [--seconds S] [--play [IN.wav]] [--device NAME] [--buffer "
+                "FRAMES]\n"
+                "                     [--knob-mode linear|circular] [--save FILE] [--log]\n";
     }
     text += "TIME is seconds with an s (1.5s) or frames (66150); an automation file holds one event a line:\n"
             "  TIME NAME=VALUE, TIME program=N|NAME, or a ramp TIME1..TIME2 NAME=A..B; # starts a comment.\n"
@@ -114,8 +125,18 @@ bool CommandLine::parse(const std::vector<std::string>& args, HostOptions& optio
             options.arguments.push_back(arg);
             continue;
         }
-        if (arg == "--log") {
-            options.log = true;
+        if (shape->flags->count(arg) != 0) {
+            if (arg == "--log") {
+                options.log = true;
+            } else if (arg == "--loop") {
+                options.loop = true;
+            } else {
+                options.play = true;
+                // An input file may follow --play.
+                if (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1].compare(0, 2, "--") != 0) {
+                    options.playInput = args[++i];
+                }
+            }
             continue;
         }
         if (arg == "--quiet" && options.command != "editor") {
@@ -199,6 +220,24 @@ bool CommandLine::parse(const std::vector<std::string>& args, HostOptions& optio
                 error = "--tolerance wants a number of at least 0, got: " + value;
                 return false;
             }
+        } else if (arg == "--buffer") {
+            if (!parseWhole(value, options.bufferFrames) || options.bufferFrames < minBufferFrames ||
+                options.bufferFrames > maxBufferFrames) {
+                error = "--buffer wants a number of frames from 64 to 65536, got: " + value;
+                return false;
+            }
+        } else if (arg == "--knob-mode") {
+            if (value != "linear" && value != "circular") {
+                error = "--knob-mode is linear or circular, got: " + value;
+                return false;
+            }
+            options.knobMode = value == "linear" ? HostOptions::knobLinear : HostOptions::knobCircular;
+        } else if (arg == "--device") {
+            if (value.empty()) {
+                error = "--device needs a device name";
+                return false;
+            }
+            options.device = value;
         } else {
             if (value.empty()) {
                 error = arg + " needs a file name";
@@ -216,11 +255,20 @@ bool CommandLine::parse(const std::vector<std::string>& args, HostOptions& optio
     if (count < shape->minArguments || count > shape->maxArguments) {
         error = options.command + " takes " + std::to_string(shape->minArguments) + " argument" +
                 (shape->minArguments == 1 ? "" : "s") + ", got " + std::to_string(count);
-        if (shape->maxArguments != shape->minArguments) {
+        if (shape->minArguments == 0) {
             error = options.command + " takes at most " + std::to_string(shape->maxArguments) +
                     " argument, got " + std::to_string(count);
+        } else if (shape->maxArguments != shape->minArguments) {
+            error = options.command + " takes " + std::to_string(shape->minArguments) + " or " +
+                    std::to_string(shape->maxArguments) + " arguments, got " + std::to_string(count);
         }
         return false;
+    }
+    if (options.command == "play") {
+        options.play = true;
+        if (options.arguments.size() > 1) {
+            options.playInput = options.arguments[1];
+        }
     }
     return true;
 }

@@ -18,7 +18,7 @@ struct HostOptions {
     std::vector<std::pair<std::string, std::string>> timed;  // --at: time text, NAME=VALUE or program=P
     std::string automationFile;
     std::string loadPreset;  // program or bank preset applied before the render
-    std::string saveBank;    // bank preset written after the render
+    std::string saveBank;    // bank preset written after the render (editor: when the window closes)
     std::string saveProgram; // program preset written after the render
     SampleFormat format = SampleFormat::f32;
     int sampleRate = 0; // generate only; 0: 44100
@@ -31,6 +31,17 @@ struct HostOptions {
     int channels = 2; // of the generated signal
     double tolerance = 1e-6;
     std::string screenshot; // editor: PNG file for the window's picture; empty: none
+    // Live sound (play, and editor --play): the input (empty: the demo signal), the device (empty: the
+    // system's default), the device's block in frames (0: the output's default), and looping.
+    bool play = false;
+    std::string playInput;
+    std::string device;
+    int bufferFrames = 0;
+    bool loop = false;
+    int knobMode = knobLinear; // editor: how knobs follow a drag
+
+    static constexpr int knobCircular = 0; // the knob-mode request's values
+    static constexpr int knobLinear = 2;
 };
 
 // Parses "chorus-host <command> [arguments] [options]".

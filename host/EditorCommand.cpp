@@ -1,14 +1,20 @@
 #include "host/EditorCommand.h"
 
+#include "host/AudioFile.h"
+#include "host/AudioOutput.h"
 #include "host/BackgroundAudio.h"
 #include "host/EditorWindow.h"
 #include "host/HostCommands.h"
 #include "host/HostedPlugin.h"
+#include "host/LiveSource.h"
 #include "host/ModuleLoader.h"
+#include "host/PlayCommand.h"
 #include "host/PluginSetup.h"
 #include "host/PngWriter.h"
+#include "host/PresetFile.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -32,29 +38,66 @@ void printParameters(HostedPlugin& plugin, std::FILE* out) {
     }
 }
 
+// The bank as the plug-in hands it out (request 23), written as a preset file.
+bool saveBank(HostedPlugin& plugin, const std::string& path, std::string& error) {
+    void* data = nullptr;
+    const int32_t size = plugin.dispatch(opSaveState, 0, 0, &data);
+    if (size <= 0 || data == nullptr) {
+        error = "the plug-in gave no bank to save";
+        return false;
+    }
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    const Preset bank{PresetKind::bank, std::vector<unsigned char>(bytes, bytes + size)};
+    return PresetFile::write(path, bank, error);
+}
+
 } // namespace
 
 int EditorCommand::run(const HostOptions& options, std::FILE* out, std::FILE* err) {
+    AudioFile input;
+    std::string error;
+    if (options.play && !PlayCommand::readInput(options.playInput, input, error)) {
+        return HostCommands::fail(err, error);
+    }
+    const int rate = options.play ? input.sampleRate : sampleRate;
+    const int block = options.play ? PlayCommand::bufferFrames(options) : blockSize;
     ModuleLoader loader;
     HostedPlugin plugin;
-    std::string error;
+    if (options.play) {
+        plugin.setConnectedPins(input.channels, LiveSource::channels);
+    }
     if (!PluginSetup::open(options, loader, plugin, out, error)) {
         return HostCommands::fail(err, error);
     }
-    plugin.dispatch(opSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
-    plugin.dispatch(opBlockSize, 0, blockSize);
+    plugin.dispatch(opSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+    plugin.dispatch(opBlockSize, 0, block);
     if (!PluginSetup::apply(options, plugin, error)) {
         return HostCommands::fail(err, error);
     }
+    plugin.dispatch(opKnobMode, 0, options.knobMode);
     plugin.dispatch(opPower, 0, 1);
 
     int status = HostCommands::exitOk;
     {
-        BackgroundAudio audio(plugin, sampleRate, blockSize);
-        audio.start();
+        // Without --play the demo still runs through the plug-in at the pace of real time, unheard.
+        std::unique_ptr<BackgroundAudio> silent;
+        std::unique_ptr<LiveSource> source;
+        AudioOutput output;
+        if (options.play) {
+            source = std::make_unique<LiveSource>(plugin, input, block, true);
+            if (!output.start(options.device, block, *source, error)) {
+                plugin.dispatch(opPower, 0, 0);
+                return HostCommands::fail(err, error);
+            }
+            std::fprintf(out, "playing %s on %s at %d Hz, %d frames a block\n",
+                         options.playInput.empty() ? "the demo signal" : options.playInput.c_str(),
+                         output.deviceName().c_str(), rate, block);
+        } else {
+            silent = std::make_unique<BackgroundAudio>(plugin, sampleRate, blockSize);
+            silent->start();
+        }
         EditorWindow window(plugin);
         if (!window.open("chorus-host: " + fileName(options.arguments[0]), error)) {
-            audio.stop();
             return HostCommands::fail(err, error);
         }
         window.settle();
@@ -80,11 +123,27 @@ int EditorCommand::run(const HostOptions& options, std::FILE* out, std::FILE* er
                              options.screenshot.c_str());
             }
         }
-        window.close();
-        audio.stop();
         if (options.log) {
-            std::fprintf(out, "audio blocks %lld peak %.3f\n", audio.blocksProcessed(),
-                         static_cast<double>(audio.peakLevel()));
+            std::fprintf(out, "title %s\n", window.title().c_str());
+        }
+        window.close();
+        if (!options.saveBank.empty()) {
+            if (saveBank(plugin, options.saveBank, error)) {
+                std::fprintf(out, "bank saved to %s\n", options.saveBank.c_str());
+            } else {
+                status = HostCommands::fail(err, error);
+            }
+        }
+        output.stop();
+        if (silent != nullptr) {
+            silent->stop();
+            if (options.log) {
+                std::fprintf(out, "audio blocks %lld peak %.3f\n", silent->blocksProcessed(),
+                             static_cast<double>(silent->peakLevel()));
+            }
+        } else if (source != nullptr) {
+            std::fprintf(out, "played %lld frames, %lld underruns, peak %.3f\n", source->framesRendered(),
+                         output.underruns(), static_cast<double>(source->peakLevel()));
         }
     }
     plugin.dispatch(opPower, 0, 0);

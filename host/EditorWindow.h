@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+struct tagMSG;
+
 namespace chorus::host {
 
 class HostedPlugin;
@@ -11,7 +13,9 @@ class HostedPlugin;
 // A top-level window that hosts a plug-in's editor the way a host does: sized to the rectangle the editor
 // reports (request 13), the editor opened inside it (request 14), editor idle (request 19) sent about every
 // 50 ms while the message loop runs, and the editor closed (request 15) before the window goes.
-// Windows only; one thread.
+// Key presses and releases (requests 59 and 60) and the mouse wheel (vendor request 50) are forwarded to
+// the editor; PageUp and PageDown step through the programs, and the title names the current program.
+// The window keeps the editor's size: it cannot be maximised. Windows only; one thread.
 class EditorWindow {
 public:
     static constexpr std::uint32_t idleIntervalMs = 50;
@@ -45,9 +49,17 @@ public:
     // Called by the window procedure when the user closes the window.
     void onCloseRequest();
 
+    // Selects the program delta places on (wrapping round) and shows it in the title.
+    void stepProgram(int delta);
+    // The window's title: the text given to open, the current program's number and name.
+    std::string title() const;
+
 private:
     // Dispatches what is queued; false once the window is gone.
     bool pump();
+    // Hands keys and wheel turns meant for this window to the plug-in; true when one was taken.
+    bool forwardInput(const tagMSG& message);
+    void updateTitle();
 
     HostedPlugin& plugin;
     void* window = nullptr;
@@ -56,6 +68,8 @@ private:
     int idles = 0;
     bool editorOpen = false;
     std::uint32_t lastIdle = 0;
+    std::string baseTitle;
+    std::string shownTitle;
 };
 
 } // namespace chorus::host

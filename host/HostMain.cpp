@@ -1,6 +1,7 @@
 // chorus-host: loads a plug-in module through its "main" and runs it over audio files.
 #include "host/CommandLine.h"
 #include "host/HostCommands.h"
+#include "host/PlayCommand.h"
 #ifdef CHORUS_HOST_EDITOR
 #include "host/EditorCommand.h"
 #endif
@@ -40,6 +41,9 @@ int main(int argc, char** argv) {
             return EditorCommand::run(options, stdout, stderr);
         }
 #endif
+        if (options.command == "play") {
+            return PlayCommand::run(options, stdout, stderr);
+        }
         HostCommands commands(stdout, stderr);
         return commands.run(options);
     } catch (const std::exception& e) {

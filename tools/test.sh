@@ -22,7 +22,7 @@ for preset in "${presets[@]}"; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   if [ "$preset" = native-tsan ]; then
-    cmake --build --preset "$preset" --target dsp_thread_tests
+    cmake --build --preset "$preset" --target dsp_thread_tests host_live_thread_tests
   else
     cmake --build --preset "$preset"
   fi

@@ -175,6 +175,10 @@ void GuiNumberField::onMouseDown(GuiDrawContext& context, GuiPoint where) {
     }
 }
 
+bool GuiNumberField::acceptsText(const char* edited) const {
+    return holdsNumber(edited);
+}
+
 void GuiNumberField::focusLost(GuiDrawContext* context) {
     readNumber();
     GuiTextField::focusLost(context);

@@ -44,6 +44,8 @@ public:
 
 protected:
     ~GuiNumberField() override;
+    // Only a text that holds a number: anything else leaves the field at the number it had.
+    bool acceptsText(const char* edited) const override;
 
 private:
     // Parses the text (normalising its decimal separator), clamps and stores the number.

@@ -19,6 +19,33 @@ bool isSpace(char c) noexcept {
 
 } // namespace
 
+bool holdsNumber(const char* text) noexcept {
+    if (text == nullptr) {
+        return false;
+    }
+    char copy[guiFieldTextSize];
+    copyText(copy, sizeof copy, text);
+    const char* first = copy;
+    while (isSpace(*first)) {
+        ++first;
+    }
+    if (*first == '+' || *first == '-') {
+        ++first;
+    }
+    if (*first == '+' || *first == '-') {
+        return false; // as parseNumberText: one sign only
+    }
+    for (char* c = copy; *c != '\0'; ++c) {
+        if (*c == ',') {
+            *c = '.';
+        }
+    }
+    double number = 0.0;
+    const auto [end, error] =
+        std::from_chars(first, copy + std::strlen(copy), number, std::chars_format::general);
+    return end != first && !std::isnan(number);
+}
+
 float parseNumberText(char* text) noexcept {
     if (text == nullptr) {
         return 0.0f;

@@ -20,6 +20,9 @@ inline constexpr std::size_t guiSplashTextSize = 128;    // one line of the abou
 // the float range give the largest float of that sign; "nan" gives 0.
 float parseNumberText(char* text) noexcept;
 
+// Whether parseNumberText finds a number in text (anything but nothing or "nan"); text is not changed.
+bool holdsNumber(const char* text) noexcept;
+
 // Writes value with a fixed number of decimals ("%.Nf" in the C locale).
 void formatFixed(char* out, std::size_t size, double value, int decimals) noexcept;
 

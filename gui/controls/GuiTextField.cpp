@@ -23,15 +23,23 @@ constexpr BYTE stringOutputPrecision = 1;
 // All edit windows share the system's procedure, so one variable keeps it.
 WNDPROC previousEditProc = nullptr;
 
+bool shiftHeld() {
+    return (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+}
+
 LRESULT CALLBACK editWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_KILLFOCUS || (message == WM_KEYDOWN && wParam == VK_RETURN)) {
-        auto* field = reinterpret_cast<GuiTextField*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-        if (field != nullptr) {
-            try {
+    auto* field = reinterpret_cast<GuiTextField*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (field != nullptr && (message == WM_KILLFOCUS || message == WM_KEYDOWN)) {
+        try {
+            if (message == WM_KILLFOCUS || wParam == VK_RETURN) {
                 field->focusLost(nullptr);
-            } catch (...) {
-                // Nothing may leave a window procedure.
+            } else if (wParam == VK_ESCAPE) {
+                field->cancelEdit();
+            } else if (wParam == VK_TAB) {
+                field->editNeighbour(shiftHeld());
             }
+        } catch (...) {
+            // Nothing may leave a window procedure.
         }
     }
     // Ending the edit destroys this window: nothing is left to pass the message to.
@@ -127,6 +135,41 @@ bool GuiTextField::isDoubleClick() {
     return false;
 }
 
+bool GuiTextField::acceptsText(const char*) const {
+    return true;
+}
+
+void GuiTextField::cancelEdit() {
+    if (editWindow != nullptr) {
+        SetWindowTextA(editWindow, text);
+    }
+    focusLost(nullptr);
+}
+
+void GuiTextField::editNeighbour(bool previous) {
+    focusLost(nullptr);
+    if (ownerFrame == nullptr) {
+        return;
+    }
+    const std::int32_t count = ownerFrame->getChildCount();
+    std::int32_t self = 0;
+    while (self < count && ownerFrame->getChild(self) != this) {
+        ++self;
+    }
+    if (self == count) {
+        return;
+    }
+    const std::int32_t step = previous ? count - 1 : 1;
+    for (std::int32_t i = (self + step) % count; i != self; i = (i + step) % count) {
+        auto* field = dynamic_cast<GuiTextField*>(ownerFrame->getChild(i));
+        if (field != nullptr && field->acceptsMouse()) {
+            ownerFrame->setFocusChild(field);
+            field->focusGained(nullptr);
+            return;
+        }
+    }
+}
+
 void GuiTextField::onMouseDown(GuiDrawContext& context, GuiPoint) {
     if (!acceptsMouse() || (context.readMouseState() & mousePrimary) == 0) {
         return;
@@ -204,6 +247,10 @@ void GuiTextField::focusLost(GuiDrawContext* context) {
         text[0] = '\0';
     }
     text[sizeof text - 1] = '\0';
+    if (!acceptsText(text)) {
+        std::memcpy(text, before, sizeof text);
+        setNeedsRedraw(true); // the edit window covered the field
+    }
     closeEditWindow();
 
     if (std::strcmp(before, text) != 0 && listener != nullptr) {

@@ -43,6 +43,11 @@ public:
 
     // Two lone clicks closer together than the double-click time; the frame's ticks are the clock.
     bool isDoubleClick();
+    // Closes the edit window and keeps the text as it was: nobody is told.
+    void cancelEdit();
+    // Ends this field's edit (taking its text over) and opens the next text field of the frame, or the
+    // previous one, in the order they were added; the last wraps round to the first.
+    void editNeighbour(bool previous);
 
     const char* getText() const noexcept { return text; }
     bool isEditing() const noexcept { return editWindow != nullptr; }
@@ -58,6 +63,8 @@ protected:
 
     // Display text for paint: the converters, else the text itself.
     void displayText(char* display, std::size_t size);
+    // Whether an edited text is taken over; when not, the field keeps the text it had.
+    virtual bool acceptsText(const char* edited) const;
 
     GuiGdiObject editBrush;
     GuiWindowHandle editWindow = nullptr;

@@ -111,23 +111,32 @@ TEST_F(NumberField, AnEmptyRangeAnswersItsStartInsteadOfDividingByZero) {
     EXPECT_EQ(field->getValue(), 0.0f);
 }
 
-TEST_F(NumberField, ASingleClickOpensTheEditWindowAndTheTypedNumberIsTheNewValue) {
-    field->setValue(0.5f);
+TEST_F(NumberField, ASingleClickOpensTheEditWindowAndOnlyATypedNumberIsTheNewValue) {
+    struct Case {
+        const char* typed;
+        std::size_t changes; // what the listener is told
+        float value;         // normalised afterwards
+    };
+    // Text without a number (or none at all) keeps the number the field had.
+    const Case cases[] = {
+        {"42,5", 1, 0.425f}, {"abc", 0, 0.5f}, {"", 0, 0.5f}, {" -", 0, 0.5f}, {"nan", 0, 0.5f}};
     GuiWindowDC dc(fixture.frame->getWindow());
     GuiDrawContext context(fixture.frame, dc.get(), fixture.frame->getWindow());
     // The platform reports the screen cursor: the window's origin plus the point.
     const GuiPoint screen{context.getWindowOrigin().h + 30, context.getWindowOrigin().v + 25};
-    platform.script({{left, screen}, {0, screen}});
-    fixture.frame->onMouseDown(context, {30, 25});
-    ASSERT_TRUE(field->isEditing());
-    for (char c : std::string("42,5")) {
-        SendMessageA(field->getEditWindow(), WM_CHAR, static_cast<WPARAM>(c), 0);
+    for (const Case& c : cases) {
+        field->setValue(0.5f);
+        listener.changes.clear();
+        platform.script({{left, screen}, {0, screen}});
+        fixture.frame->onMouseDown(context, {30, 25});
+        ASSERT_TRUE(field->isEditing());
+        SendMessageA(field->getEditWindow(), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(c.typed));
+        SendMessageA(field->getEditWindow(), WM_KEYDOWN, VK_RETURN, 0);
+        EXPECT_FALSE(field->isEditing());
+        ASSERT_EQ(listener.changes.size(), c.changes) << c.typed;
+        EXPECT_NEAR(field->getValue(), c.value, tolerance) << c.typed;
     }
-    SendMessageA(field->getEditWindow(), WM_KEYDOWN, VK_RETURN, 0);
-    EXPECT_FALSE(field->isEditing());
-    ASSERT_EQ(listener.changes.size(), 1u);
-    EXPECT_FLOAT_EQ(listener.changes[0].value, 0.425f);
-    EXPECT_EQ(fixture.gestures(), (Strings{"b7", "e7"}));
+    EXPECT_EQ(fixture.gestures().size(), 2 * std::size(cases));
 }
 
 TEST_F(NumberField, DraggingUpRaisesTheValueAndShiftDragsFinely) {

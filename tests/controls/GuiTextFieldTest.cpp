@@ -149,7 +149,10 @@ protected:
                          0);
         }
     }
-    void pressReturn() { SendMessageA(field->getEditWindow(), WM_KEYDOWN, VK_RETURN, 0); }
+    void pressReturn() { pressReturnIn(field); }
+    static void pressReturnIn(GuiTextField* which) {
+        SendMessageA(which->getEditWindow(), WM_KEYDOWN, VK_RETURN, 0);
+    }
 
     ScriptedPlatform platform;
     test::HostWindow host;
@@ -187,7 +190,7 @@ TEST_F(TextField, ClickOpensANativeEditWindowOverTheField) {
 }
 
 TEST_F(TextField, ReturnFocusLossOrAClickElsewhereEndTheEditAndOnlyAChangeIsTold) {
-    enum class End { returnKey, focusLoss, clickElsewhere };
+    enum class End { returnKey, focusLoss, clickElsewhere, escape };
     struct Case {
         const char* typed;
         End end;
@@ -198,7 +201,8 @@ TEST_F(TextField, ReturnFocusLossOrAClickElsewhereEndTheEditAndOnlyAChangeIsTold
     const Case cases[] = {{"42", End::returnKey, "42", 1},
                           {"", End::returnKey, "42", 0},
                           {"abc", End::focusLoss, "abc", 1},
-                          {"x", End::clickElsewhere, "x", 1}};
+                          {"x", End::clickElsewhere, "x", 1},
+                          {"gone", End::escape, "x", 0}};
     for (const Case& c : cases) {
         listener.changes.clear();
         sink->messages.clear();
@@ -210,6 +214,8 @@ TEST_F(TextField, ReturnFocusLossOrAClickElsewhereEndTheEditAndOnlyAChangeIsTold
             pressReturn();
         } else if (c.end == End::focusLoss) {
             SetFocus(host.get());
+        } else if (c.end == End::escape) {
+            SendMessageA(edit, WM_KEYDOWN, VK_ESCAPE, 0);
         } else {
             click({150, 150});
         }
@@ -225,6 +231,33 @@ TEST_F(TextField, ReturnFocusLossOrAClickElsewhereEndTheEditAndOnlyAChangeIsTold
         EXPECT_EQ(sink->messages, (Strings{"LooseFocus"})) << c.typed;
         EXPECT_EQ(sink->senders, (std::vector<GuiView*>{field})) << c.typed;
     }
+}
+
+TEST_F(TextField, TabEndsTheEditAndOpensTheNextFieldShiftTabThePreviousOne) {
+    auto* second = new GuiTextField({20, 60, 80, 74}, &listener, 7, "two", nullptr, 0);
+    fixture.frame->addChild(second);
+    click({30, 25});
+    type("one");
+    SendMessageA(field->getEditWindow(), WM_KEYDOWN, VK_TAB, 0);
+    EXPECT_STREQ(field->getText(), "one");
+    EXPECT_EQ(listener.changes.size(), 1u);
+    ASSERT_TRUE(second->isEditing());
+    EXPECT_EQ(fixture.frame->getFocusChild(), second);
+    EXPECT_EQ(GetFocus(), second->getEditWindow());
+    // Tab after the last field wraps round to the first; with Shift it goes back.
+    SendMessageA(second->getEditWindow(), WM_KEYDOWN, VK_TAB, 0);
+    ASSERT_TRUE(field->isEditing());
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_SHIFT] = 0x80;
+    SetKeyboardState(keys);
+    SendMessageA(field->getEditWindow(), WM_KEYDOWN, VK_TAB, 0);
+    keys[VK_SHIFT] = 0;
+    SetKeyboardState(keys);
+    ASSERT_TRUE(second->isEditing());
+    EXPECT_FALSE(field->isEditing());
+    pressReturnIn(second);
+    EXPECT_EQ(fixture.frame->getFocusChild(), nullptr);
 }
 
 TEST_F(TextField, AllTheCharactersTheEditWindowTakesComeBack) {

@@ -259,6 +259,34 @@ TEST_F(ChorusEditorTest, StagesKnobSnapsToTheStageItLandsOn) {
     EXPECT_EQ(editor.getWavePad()->getStageCount(), 3);
 }
 
+// What the field, the knob and the host are told agree, and only a change is sent.
+TEST_F(ChorusEditorTest, StagesBetweenStepsSendTheStepOnceAndNoNumberSendsNothing) {
+    EditorHarness::clearRequests();
+    ASSERT_TRUE(h.typeInto({140, 151}, editor.getStagesField(), "2.5"));
+    const auto typed = EditorHarness::requests(hostOpAutomate);
+    ASSERT_FALSE(typed.empty());
+    for (const HostRequest& r : typed) {
+        EXPECT_EQ(r.index, paramStages);
+        EXPECT_NEAR(r.opt, 2.0f / 3.0f, 1e-5f);
+    }
+    EXPECT_FLOAT_EQ(h.parameters().getRealValue(paramStages), 3.0f);
+    EXPECT_NEAR(editor.getStagesKnob()->getValue(), 2.0f / 3.0f, 1e-5f);
+    EXPECT_EQ(textOf(editor.getStagesField()), "3");
+
+    // Knob moves that stay on stage 3 send nothing.
+    GuiFilmstripKnob* knob = editor.getStagesKnob();
+    EditorHarness::clearRequests();
+    h.drag(knobPointFor(knob, 0.6f),
+           {knobPointFor(knob, 0.65f), knobPointFor(knob, 0.7f), knobPointFor(knob, 0.75f)});
+    EXPECT_TRUE(EditorHarness::requests(hostOpAutomate).empty());
+    EXPECT_NEAR(knob->getValue(), 2.0f / 3.0f, 1e-5f);
+
+    const float delay = h.parameters().getRealValue(paramDelay);
+    ASSERT_TRUE(h.typeInto({80, 151}, editor.getDelayField(), "abc"));
+    EXPECT_TRUE(EditorHarness::requests(hostOpAutomate).empty());
+    EXPECT_FLOAT_EQ(h.parameters().getRealValue(paramDelay), delay);
+}
+
 TEST_F(ChorusEditorTest, TypingIntoTheDelayFieldSetsParameterTwo) {
     GuiNumberField* field = editor.getDelayField();
     EditorHarness::clearRequests();

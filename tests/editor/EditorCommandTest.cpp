@@ -1,12 +1,16 @@
 #include "host/EditorCommand.h"
 
 #include "host/CommandLine.h"
+#include "host/EditorWindow.h"
+#include "host/HostedPlugin.h"
+#include "host/ModuleLoader.h"
 #include "tests/editor/EditorHarness.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
 #include <vector>
+#include <windows.h>
 
 namespace chorus::test {
 
@@ -84,6 +88,47 @@ TEST(EditorCommandScreenshot, MatchesTheEditorForTwoPrograms) {
         previous = shot.rgb;
         std::remove(path.c_str());
     }
+}
+
+// The host window keeps the editor's size, names the program in its title and steps programs round.
+TEST(EditorCommandWindow, TitleFollowsTheProgramAndTheWindowCannotBeMaximised) {
+    host::ModuleLoader loader;
+    host::HostedPlugin plugin;
+    std::string error;
+    ASSERT_TRUE(loader.load(CHORUS_TEST_MODULE, error)) << error;
+    ASSERT_TRUE(plugin.create(loader.entry(), error)) << error;
+    plugin.dispatch(opOpen);
+    host::EditorWindow window(plugin);
+    ASSERT_TRUE(window.open("chorus-host: test", error)) << error;
+    HWND hwnd = static_cast<HWND>(window.handle());
+    char shown[128] = "";
+    GetWindowTextA(hwnd, shown, sizeof shown);
+    EXPECT_EQ(window.title(), "chorus-host: test - program 0: " + plugin.programName());
+    EXPECT_EQ(window.title(), shown);
+
+    window.stepProgram(-1); // from the first program back round to the last
+    EXPECT_EQ(plugin.dispatch(opCurrentProgram), 7);
+    window.stepProgram(2);
+    EXPECT_EQ(plugin.dispatch(opCurrentProgram), 1);
+    GetWindowTextA(hwnd, shown, sizeof shown);
+    EXPECT_EQ(std::string(shown), "chorus-host: test - program 1: " + plugin.programName());
+    // A change made elsewhere shows at the next idle.
+    plugin.dispatch(opSelectProgram, 0, 3);
+    window.idle();
+    EXPECT_NE(window.title().find("program 3: "), std::string::npos) << window.title();
+
+    RECT before{};
+    GetWindowRect(hwnd, &before);
+    SendMessageA(hwnd, WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+    ShowWindow(hwnd, SW_MAXIMIZE);
+    window.settle();
+    RECT after{};
+    GetWindowRect(hwnd, &after);
+    EXPECT_FALSE(IsZoomed(hwnd));
+    EXPECT_EQ(after.right - after.left, before.right - before.left);
+    EXPECT_EQ(after.bottom - after.top, before.bottom - before.top);
+    window.close();
+    plugin.close();
 }
 
 } // namespace

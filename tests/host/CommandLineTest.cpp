@@ -109,7 +109,7 @@ TEST(CommandLine, DefaultsAndOptionsBeforeArguments) {
 
 TEST(CommandLine, RefusesWhatItDoesNotKnow) {
     EXPECT_EQ(errorFor({}), "no command given");
-    EXPECT_EQ(errorFor({"play", "x"}), "unknown command: play");
+    EXPECT_EQ(errorFor({"dance", "x"}), "unknown command: dance");
     EXPECT_EQ(errorFor({"info", "chorus.dll", "--verbose"}), "unknown option: --verbose");
     EXPECT_EQ(errorFor({"info", "chorus.dll", "--load"}), "option --load needs a value");
     EXPECT_NE(errorFor({"render", "m", "a", "b", "--mode", "mix"}).find("replace or add"), std::string::npos);
@@ -185,6 +185,48 @@ TEST(CommandLine, ReadsAnEditorCommandWhereTheEditorIsBuilt) {
     EXPECT_EQ(errorFor({"editor"}, true), "editor takes 1 argument, got 0");
     EXPECT_EQ(errorFor({"editor", "a.dll", "--screenshot", ""}, true), "--screenshot needs a file name");
     EXPECT_EQ(errorFor({"editor", "a.dll", "--block", "64"}, true), "unknown option: --block");
+}
+
+TEST(CommandLine, ReadsTheLiveOptionsOfPlayAndEditor) {
+    HostOptions play;
+    std::string error;
+    ASSERT_TRUE(
+        parse({"play", "chorus.dll", "in.wav", "--loop", "--device", "out", "--buffer", "256"}, play, error))
+        << error;
+    EXPECT_TRUE(play.play);
+    EXPECT_EQ(play.playInput, "in.wav");
+    EXPECT_TRUE(play.loop);
+    EXPECT_EQ(play.device, "out");
+    EXPECT_EQ(play.bufferFrames, 256);
+    HostOptions demo;
+    ASSERT_TRUE(parse({"play", "chorus.dll"}, demo, error)) << error;
+    EXPECT_TRUE(demo.playInput.empty());
+    EXPECT_EQ(demo.bufferFrames, 0);
+    EXPECT_FALSE(demo.loop);
+
+    // --play takes the next word as its input unless it is an option.
+    HostOptions editor;
+    ASSERT_TRUE(parse({"editor", "chorus.dll", "--play", "--knob-mode", "circular", "--save", "bank.qcp"},
+                      editor, error, true))
+        << error;
+    EXPECT_TRUE(editor.play);
+    EXPECT_TRUE(editor.playInput.empty());
+    EXPECT_EQ(editor.knobMode, HostOptions::knobCircular);
+    EXPECT_EQ(editor.saveBank, "bank.qcp");
+    HostOptions withInput;
+    ASSERT_TRUE(parse({"editor", "chorus.dll", "--play", "in.wav"}, withInput, error, true)) << error;
+    EXPECT_EQ(withInput.playInput, "in.wav");
+    EXPECT_EQ(withInput.knobMode, HostOptions::knobLinear);
+
+    EXPECT_EQ(errorFor({"play"}), "play takes 1 or 2 arguments, got 0");
+    EXPECT_EQ(errorFor({"play", "m", "a", "b"}), "play takes 1 or 2 arguments, got 3");
+    EXPECT_NE(errorFor({"play", "m", "--buffer", "32"}).find("--buffer"), std::string::npos);
+    EXPECT_EQ(errorFor({"play", "m", "--device", ""}), "--device needs a device name");
+    EXPECT_EQ(errorFor({"play", "m", "--play"}), "unknown option: --play");
+    EXPECT_EQ(errorFor({"render", "m", "a", "b", "--loop"}), "unknown option: --loop");
+    EXPECT_EQ(errorFor({"editor", "m", "--knob-mode", "spin"}, true),
+              "--knob-mode is linear or circular, got: spin");
+    EXPECT_EQ(errorFor({"editor", "m", "--save", ""}, true), "--save needs a file name");
 }
 
 TEST(CommandLine, EditorExistsOnlyWhereItIsBuilt) {

@@ -1,0 +1,46 @@
+#pragma once
+
+#include <atomic>
+#include <memory>
+#include <string>
+
+namespace chorus::host {
+
+class LiveSource;
+
+// The sound device of the platform, fed by a LiveSource from the device's own real-time thread: PulseAudio
+// natively, the multimedia wave-out API on Windows. One stream of interleaved stereo at the source's rate.
+class AudioOutput {
+public:
+    static constexpr int defaultBufferFrames = 1024;
+    static constexpr int minBufferFrames = 64;
+    static constexpr int maxBufferFrames = 65536;
+
+    AudioOutput();
+    ~AudioOutput();
+    AudioOutput(const AudioOutput&) = delete;
+    AudioOutput& operator=(const AudioOutput&) = delete;
+
+    // Opens the device (empty: the system's default) for the source, with a device buffer of about
+    // bufferFrames frames, and starts it. False with a message when there is no such device or it refuses
+    // the stream. The source must outlive the output, or stop() must come first.
+    bool start(const std::string& device, int bufferFrames, LiveSource& source, std::string& error);
+    // Lets what is queued play out (at most about one buffer's time more), then closes the stream.
+    void drain();
+    // Closes the stream at once; the source is not called afterwards. Safe to call twice.
+    void stop();
+
+    // How many times the device ran dry before the next block was there.
+    long long underruns() const noexcept { return underrunCount.load(std::memory_order_relaxed); }
+    // The device actually opened, as the system names it.
+    const std::string& deviceName() const noexcept { return name; }
+
+    struct Backend; // the platform's part
+
+private:
+    std::unique_ptr<Backend> backend;
+    std::atomic<long long> underrunCount{0};
+    std::string name;
+};
+
+} // namespace chorus::host

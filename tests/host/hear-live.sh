@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# hear-live.sh MODULE CHECKER... -- HOST...
+# Plays 10 s of the demo through the plug-in with "HOST play" into a PulseAudio null sink started (and
+# stopped, by its PID) here, records the sink's monitor, renders the same input and settings offline with
+# "HOST render", and lets CHECKER compare the two (alignment, level, spectrum, length, dropouts).
+# Exits 77 (skipped) when PulseAudio's daemon or recorder is not installed.
+set -u
+module=$1
+shift
+checker=()
+while [ $# -gt 0 ] && [ "$1" != "--" ]; do
+  checker+=("$1")
+  shift
+done
+shift
+host=("$@")
+command -v pulseaudio >/dev/null && command -v parec >/dev/null || { echo "no pulseaudio/parec"; exit 77; }
+
+work=$(mktemp -d)
+daemon=
+recorder=
+cleanup() {
+  [ -n "$recorder" ] && kill "$recorder" 2>/dev/null && wait "$recorder" 2>/dev/null
+  [ -n "$daemon" ] && kill "$daemon" 2>/dev/null && wait "$daemon" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+export XDG_RUNTIME_DIR=$work/run
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+# The daemon's cookie and state stay in the test's own folder.
+HOME=$work pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit \
+  -L "module-native-protocol-unix auth-anonymous=1" -L "module-null-sink sink_name=heard" \
+  >"$work/daemon.log" 2>&1 &
+daemon=$!
+for _ in $(seq 50); do
+  pactl info >/dev/null 2>&1 && break
+  sleep 0.1
+done
+pactl info >/dev/null 2>&1 || { echo "the PulseAudio daemon did not start"; cat "$work/daemon.log"; exit 1; }
+
+settings=(--program 2 --param Mix=70)
+buffer=8192 # frames (0.19 s, three queued): Wine adds its own buffering, and a busy machine needs the margin
+"${host[@]}" generate "$work/in.wav" --seconds 10 >"$work/host.log" 2>&1 || { cat "$work/host.log"; exit 1; }
+"${host[@]}" render "$module" "$work/in.wav" "$work/render.wav" "${settings[@]}" --block $buffer \
+  >>"$work/host.log" 2>&1 || { cat "$work/host.log"; exit 1; }
+
+parec -d heard.monitor --file-format=wav --format=float32le --rate=44100 --channels=2 "$work/heard.wav" &
+recorder=$!
+# Play only once the recorder is taking in the sink's (silent) output.
+for _ in $(seq 100); do
+  [ "$(stat -c %s "$work/heard.wav" 2>/dev/null || echo 0)" -gt 65536 ] && break
+  sleep 0.1
+done
+"${host[@]}" play "$module" "$work/in.wav" "${settings[@]}" --buffer $buffer >"$work/play.log" 2>&1
+status=$?
+tr -d '\r' <"$work/play.log"
+sleep 0.3
+kill "$recorder" && wait "$recorder" 2>/dev/null
+recorder=
+[ $status -eq 0 ] || exit 1
+grep -q '^played 44[0-9]\{4\} frames' "$work/play.log" || { echo "play did not play the whole input"; exit 1; }
+"${checker[@]}" "$work/heard.wav" "$work/render.wav"
