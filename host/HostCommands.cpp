@@ -84,7 +84,7 @@ int HostCommands::info(const HostOptions& options) {
                      plugin.paramName(i).c_str(), plugin.paramDisplay(i).c_str(), plugin.paramUnit(i).c_str(),
                      static_cast<double>(plugin.getParameter(i)));
     }
-    const int32_t current = plugin.dispatch(opCurrentProgram);
+    const auto current = static_cast<int32_t>(plugin.dispatch(opCurrentProgram));
     for (int32_t p = 0; p < d.programCount; ++p) {
         plugin.dispatch(opSelectProgram, 0, p);
         std::fprintf(out, "program %d: %s\n", static_cast<int>(p), plugin.programName().c_str());

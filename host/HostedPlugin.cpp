@@ -79,17 +79,17 @@ bool HostedPlugin::create(ModuleMainEntry entry, std::string& error) {
     return true;
 }
 
-int32_t HostedPlugin::close() {
+intptr_t HostedPlugin::close() {
     if (effect == nullptr) {
         return 0;
     }
-    const int32_t result = effect->dispatchEntry(effect, opClose, 0, 0, nullptr, 0.0f);
+    const intptr_t result = effect->dispatchEntry(effect, opClose, 0, 0, nullptr, 0.0f);
     forget(effect);
     effect = nullptr;
     return result;
 }
 
-int32_t HostedPlugin::dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+intptr_t HostedPlugin::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     if (effect == nullptr) {
         return 0;
     }
@@ -119,7 +119,7 @@ void HostedPlugin::setParameter(int32_t index, float value) {
 int32_t HostedPlugin::setParameterFromText(int32_t index, const std::string& text) {
     std::vector<char> copy(text.begin(), text.end());
     copy.push_back('\0');
-    return dispatch(opParamFromText, index, 0, copy.data(), 0.0f);
+    return static_cast<int32_t>(dispatch(opParamFromText, index, 0, copy.data(), 0.0f));
 }
 
 int32_t HostedPlugin::findParameter(const std::string& name) {
@@ -139,7 +139,7 @@ int32_t HostedPlugin::findProgram(const std::string& name) {
     if (effect == nullptr) {
         return -1;
     }
-    const int32_t current = dispatch(opCurrentProgram);
+    const auto current = static_cast<int32_t>(dispatch(opCurrentProgram));
     int32_t found = -1;
     for (int32_t p = 0; p < effect->programCount && found < 0; ++p) {
         dispatch(opSelectProgram, 0, p);
@@ -162,8 +162,8 @@ void HostedPlugin::process(float** inputs, float** outputs, int32_t frames, bool
     }
 }
 
-int32_t CHORUS_CDECL HostedPlugin::hostCallback(EffectDescriptor* effect, int32_t opcode, int32_t index,
-                                                int32_t value, void*, float opt) {
+intptr_t CHORUS_CDECL HostedPlugin::hostCallback(EffectDescriptor* effect, int32_t opcode, int32_t index,
+                                                 intptr_t value, void*, float opt) {
     // Called from inside the plug-in: nothing may be thrown back through it.
     try {
         HostedPlugin* plugin = lookup(effect);
@@ -176,11 +176,11 @@ int32_t CHORUS_CDECL HostedPlugin::hostCallback(EffectDescriptor* effect, int32_
     }
 }
 
-int32_t HostedPlugin::answer(int32_t opcode, int32_t index, int32_t value, float opt) {
+intptr_t HostedPlugin::answer(int32_t opcode, int32_t index, intptr_t value, float opt) {
     received.push_back({opcode, index, value, opt});
     if (logStream != nullptr) {
-        std::fprintf(logStream, "host %d %d %d %g\n", static_cast<int>(opcode), static_cast<int>(index),
-                     static_cast<int>(value), static_cast<double>(opt));
+        std::fprintf(logStream, "host %d %d %lld %g\n", static_cast<int>(opcode), static_cast<int>(index),
+                     static_cast<long long>(value), static_cast<double>(opt));
         std::fflush(logStream);
     }
     switch (opcode) {

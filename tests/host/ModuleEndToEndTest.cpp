@@ -28,12 +28,12 @@ protected:
 
     std::vector<uint8_t> save(bool programOnly) {
         void* data = nullptr;
-        const int32_t size = plugin.dispatch(opSaveState, programOnly ? 1 : 0, 0, &data);
+        const intptr_t size = plugin.dispatch(opSaveState, programOnly ? 1 : 0, 0, &data);
         const auto* bytes = static_cast<const uint8_t*>(data);
         return bytes != nullptr && size > 0 ? std::vector<uint8_t>(bytes, bytes + size)
                                             : std::vector<uint8_t>{};
     }
-    int32_t load(std::vector<uint8_t> bytes, bool programOnly) {
+    intptr_t load(std::vector<uint8_t> bytes, bool programOnly) {
         return plugin.dispatch(opLoadState, programOnly ? 1 : 0, static_cast<int32_t>(bytes.size()),
                                bytes.data());
     }
