@@ -39,8 +39,11 @@ for preset in "${presets[@]}"; do
   fi
   if [ "$preset" = win32 ] || [ "$preset" = win64 ]; then
     # One Wine session for the whole run: a server kept alive saves about 6 s of start-up per test program.
+    # The session's services start here, away from CTest's output pipes, which they would otherwise hold
+    # open for as long as the server lives (CTest then waits for ever).
     tools/wine-prefix.sh "$PWD/build/$preset/wineprefix" "$preset"
     WINEPREFIX="$PWD/build/$preset/wineprefix" wineserver -p
+    CHORUS_WINEARCH=$preset tools/wine-run.sh wineboot </dev/null >/dev/null 2>&1 || true
   fi
   log=$(mktemp)
   ctest --preset "$preset" 2>&1 | tee "$log"
