@@ -168,7 +168,7 @@ int HostCommands::info(const HostOptions& options) {
                      static_cast<double>(plugin.getParameter(i)), rangeText(p).c_str(),
                      choices.empty() ? "" : "; ", choices.c_str());
     }
-    const int32_t current = plugin.dispatch(opCurrentProgram);
+    const auto current = static_cast<int32_t>(plugin.dispatch(opCurrentProgram));
     const std::vector<std::string> names = PluginSetup::programNames(plugin);
     std::fprintf(out, "current program: %d\n", static_cast<int>(current));
     for (size_t p = 0; p < names.size(); ++p) {

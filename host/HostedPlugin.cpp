@@ -100,17 +100,17 @@ bool HostedPlugin::create(ModuleMainEntry entry, std::string& error) {
     return true;
 }
 
-int32_t HostedPlugin::close() {
+intptr_t HostedPlugin::close() {
     if (effect == nullptr) {
         return 0;
     }
-    const int32_t result = effect->dispatchEntry(effect, opClose, 0, 0, nullptr, 0.0f);
+    const intptr_t result = effect->dispatchEntry(effect, opClose, 0, 0, nullptr, 0.0f);
     forget(effect);
     effect = nullptr;
     return result;
 }
 
-int32_t HostedPlugin::dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+intptr_t HostedPlugin::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     if (effect == nullptr) {
         return 0;
     }
@@ -140,7 +140,7 @@ void HostedPlugin::setParameter(int32_t index, float value) {
 int32_t HostedPlugin::setParameterFromText(int32_t index, const std::string& text) {
     std::vector<char> copy(text.begin(), text.end());
     copy.push_back('\0');
-    return dispatch(opParamFromText, index, 0, copy.data(), 0.0f);
+    return static_cast<int32_t>(dispatch(opParamFromText, index, 0, copy.data(), 0.0f));
 }
 
 int32_t HostedPlugin::findParameter(const std::string& name) {
@@ -160,7 +160,7 @@ int32_t HostedPlugin::findProgram(const std::string& name) {
     if (effect == nullptr) {
         return -1;
     }
-    const int32_t current = dispatch(opCurrentProgram);
+    const auto current = static_cast<int32_t>(dispatch(opCurrentProgram));
     int32_t found = -1;
     for (int32_t p = 0; p < effect->programCount && found < 0; ++p) {
         dispatch(opSelectProgram, 0, p);
@@ -185,7 +185,7 @@ void HostedPlugin::process(float** inputs, float** outputs, int32_t frames, bool
 
 // The request's name, then what its numbers mean: the parameter's name and shown value for an automated
 // parameter, the pin for a pin question.
-std::string HostedPlugin::describe(int32_t opcode, int32_t index, int32_t value) {
+std::string HostedPlugin::describe(int32_t opcode, int32_t index, intptr_t value) {
     std::string text = hostRequestName(opcode);
     const bool parameterRequest =
         opcode == hostOpAutomate || opcode == hostOpBeginGesture || opcode == hostOpEndGesture;
@@ -206,8 +206,8 @@ std::string HostedPlugin::describe(int32_t opcode, int32_t index, int32_t value)
     return text;
 }
 
-int32_t CHORUS_CDECL HostedPlugin::hostCallback(EffectDescriptor* effect, int32_t opcode, int32_t index,
-                                                int32_t value, void*, float opt) {
+intptr_t CHORUS_CDECL HostedPlugin::hostCallback(EffectDescriptor* effect, int32_t opcode, int32_t index,
+                                                 intptr_t value, void*, float opt) {
     // Called from inside the plug-in: nothing may be thrown back through it.
     try {
         HostedPlugin* plugin = lookup(effect);
@@ -220,11 +220,11 @@ int32_t CHORUS_CDECL HostedPlugin::hostCallback(EffectDescriptor* effect, int32_
     }
 }
 
-int32_t HostedPlugin::answer(int32_t opcode, int32_t index, int32_t value, float opt) {
+intptr_t HostedPlugin::answer(int32_t opcode, int32_t index, intptr_t value, float opt) {
     received.push_back({opcode, index, value, opt});
     if (logStream != nullptr) {
-        std::fprintf(logStream, "host %d %d %d %g %s\n", static_cast<int>(opcode), static_cast<int>(index),
-                     static_cast<int>(value), static_cast<double>(opt),
+        std::fprintf(logStream, "host %d %d %lld %g %s\n", static_cast<int>(opcode), static_cast<int>(index),
+                     static_cast<long long>(value), static_cast<double>(opt),
                      describe(opcode, index, value).c_str());
         std::fflush(logStream);
     }

@@ -13,7 +13,7 @@ namespace chorus::host {
 struct HostEvent {
     int32_t opcode;
     int32_t index;
-    int32_t value;
+    intptr_t value;
     float opt;
 };
 
@@ -41,10 +41,10 @@ public:
     bool isOpen() const noexcept { return effect != nullptr; }
     EffectDescriptor* descriptor() const noexcept { return effect; }
     // Sends the close request; the descriptor is gone afterwards.
-    int32_t close();
+    intptr_t close();
 
-    int32_t dispatch(int32_t opcode, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
-                     float opt = 0.0f);
+    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f);
     std::string dispatchText(int32_t opcode, int32_t index = 0);
     std::string paramName(int32_t index) { return dispatchText(opParamName, index); }
     std::string paramUnit(int32_t index) { return dispatchText(opParamUnit, index); }
@@ -63,10 +63,10 @@ public:
     void clearEvents() { received.clear(); }
 
 private:
-    static int32_t CHORUS_CDECL hostCallback(EffectDescriptor* effect, int32_t opcode, int32_t index,
-                                             int32_t value, void* ptr, float opt);
-    int32_t answer(int32_t opcode, int32_t index, int32_t value, float opt);
-    std::string describe(int32_t opcode, int32_t index, int32_t value);
+    static intptr_t CHORUS_CDECL hostCallback(EffectDescriptor* effect, int32_t opcode, int32_t index,
+                                              intptr_t value, void* ptr, float opt);
+    intptr_t answer(int32_t opcode, int32_t index, intptr_t value, float opt);
+    std::string describe(int32_t opcode, int32_t index, intptr_t value);
 
     EffectDescriptor* effect = nullptr;
     std::FILE* logStream = nullptr;

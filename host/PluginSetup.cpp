@@ -8,7 +8,7 @@ namespace {
 
 std::vector<unsigned char> savedChunk(HostedPlugin& plugin, PresetKind kind) {
     void* data = nullptr;
-    const int32_t size = plugin.dispatch(opSaveState, kind == PresetKind::program ? 1 : 0, 0, &data);
+    const intptr_t size = plugin.dispatch(opSaveState, kind == PresetKind::program ? 1 : 0, 0, &data);
     const auto* bytes = static_cast<const unsigned char*>(data);
     return bytes != nullptr && size > 0 ? std::vector<unsigned char>(bytes, bytes + size)
                                         : std::vector<unsigned char>{};
@@ -105,7 +105,7 @@ bool PluginSetup::savePreset(const std::string& path, PresetKind kind, HostedPlu
 
 std::vector<std::string> PluginSetup::programNames(HostedPlugin& plugin) {
     std::vector<std::string> names;
-    const int32_t current = plugin.dispatch(opCurrentProgram);
+    const auto current = static_cast<int32_t>(plugin.dispatch(opCurrentProgram));
     for (int32_t p = 0; p < plugin.descriptor()->programCount; ++p) {
         plugin.dispatch(opSelectProgram, 0, p);
         names.push_back(plugin.programName());

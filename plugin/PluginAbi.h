@@ -30,10 +30,12 @@ extern "C" {
 
 typedef struct EffectDescriptor EffectDescriptor;
 
-typedef int32_t(CHORUS_CDECL* HostCallback)(EffectDescriptor* effect, int32_t opcode, int32_t index,
-                                            int32_t value, void* ptr, float opt);
-typedef int32_t(CHORUS_CDECL* DispatchEntry)(EffectDescriptor* effect, int32_t opcode, int32_t index,
-                                             int32_t value, void* ptr, float opt);
+/* The value argument and the answer of both request directions are pointer-sized: 32 bits in a 32-bit
+   module, 64 bits in a 64-bit one, so a host can pass a handle or pointer through either. */
+typedef intptr_t(CHORUS_CDECL* HostCallback)(EffectDescriptor* effect, int32_t opcode, int32_t index,
+                                             intptr_t value, void* ptr, float opt);
+typedef intptr_t(CHORUS_CDECL* DispatchEntry)(EffectDescriptor* effect, int32_t opcode, int32_t index,
+                                              intptr_t value, void* ptr, float opt);
 typedef void(CHORUS_CDECL* ProcessEntry)(EffectDescriptor* effect, float** inputs, float** outputs,
                                          int32_t sampleFrames);
 typedef void(CHORUS_CDECL* SetParamEntry)(EffectDescriptor* effect, int32_t index, float value);
@@ -42,7 +44,9 @@ typedef float(CHORUS_CDECL* GetParamEntry)(EffectDescriptor* effect, int32_t ind
 /* The module's one export, named "main". */
 typedef EffectDescriptor*(CHORUS_CDECL* ModuleMainEntry)(HostCallback callback);
 
-/* 144 bytes on 32-bit platforms; pointers widen it on 64-bit ones. */
+/* One declaration for both layouts, each field at its natural alignment: 144 bytes with 32-bit pointers,
+   184 with 64-bit ones (entry pointers, owner and hostData widen; the reserved tail stays 60 bytes). The
+   native Linux module is built for x86_64 and so uses the 64-bit layout, like the 64-bit Windows module. */
 struct EffectDescriptor {
     int32_t magic;
     DispatchEntry dispatchEntry;
@@ -153,8 +157,10 @@ typedef struct ChannelLayoutRecord {
 }
 #endif
 
-#if defined(__cplusplus) && (defined(__i386__) || defined(_M_IX86))
+#ifdef __cplusplus
 #include <cstddef>
+// Offsets a host relies on, for both pointer widths.
+#if INTPTR_MAX == INT32_MAX
 static_assert(sizeof(EffectDescriptor) == 144);
 static_assert(offsetof(EffectDescriptor, magic) == 0);
 static_assert(offsetof(EffectDescriptor, dispatchEntry) == 4);
@@ -178,6 +184,34 @@ static_assert(offsetof(EffectDescriptor, pluginId) == 72);
 static_assert(offsetof(EffectDescriptor, pluginVersion) == 76);
 static_assert(offsetof(EffectDescriptor, replaceProcessEntry) == 80);
 static_assert(offsetof(EffectDescriptor, reservedTail) == 84);
+#elif INTPTR_MAX == INT64_MAX
+static_assert(sizeof(EffectDescriptor) == 184);
+static_assert(offsetof(EffectDescriptor, magic) == 0);
+static_assert(offsetof(EffectDescriptor, dispatchEntry) == 8);
+static_assert(offsetof(EffectDescriptor, addProcessEntry) == 16);
+static_assert(offsetof(EffectDescriptor, setParamEntry) == 24);
+static_assert(offsetof(EffectDescriptor, getParamEntry) == 32);
+static_assert(offsetof(EffectDescriptor, programCount) == 40);
+static_assert(offsetof(EffectDescriptor, paramCount) == 44);
+static_assert(offsetof(EffectDescriptor, inputCount) == 48);
+static_assert(offsetof(EffectDescriptor, outputCount) == 52);
+static_assert(offsetof(EffectDescriptor, flags) == 56);
+static_assert(offsetof(EffectDescriptor, reserved1) == 60);
+static_assert(offsetof(EffectDescriptor, reserved2) == 64);
+static_assert(offsetof(EffectDescriptor, latency) == 68);
+static_assert(offsetof(EffectDescriptor, realtimeQuality) == 72);
+static_assert(offsetof(EffectDescriptor, offlineQuality) == 76);
+static_assert(offsetof(EffectDescriptor, inOutRatio) == 80);
+static_assert(offsetof(EffectDescriptor, owner) == 88);
+static_assert(offsetof(EffectDescriptor, hostData) == 96);
+static_assert(offsetof(EffectDescriptor, pluginId) == 104);
+static_assert(offsetof(EffectDescriptor, pluginVersion) == 108);
+static_assert(offsetof(EffectDescriptor, replaceProcessEntry) == 112);
+static_assert(offsetof(EffectDescriptor, reservedTail) == 120);
+#else
+#error "only 32-bit and 64-bit pointers are supported"
+#endif
+static_assert(sizeof(EffectDescriptor::reservedTail) == 60);
 static_assert(sizeof(KeyRecord) == 8);
 static_assert(sizeof(EditorRect) == 8);
 #endif

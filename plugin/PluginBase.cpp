@@ -3,9 +3,11 @@
 #include "dsp/Truncate.h"
 #include "plugin/EditorInterface.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <limits>
 
 namespace chorus {
 
@@ -24,13 +26,13 @@ void writeText(char* out, const char* text) {
 }
 
 // The descriptor entries. No exception may cross them into the host.
-int32_t CHORUS_CDECL dispatchEntry(EffectDescriptor* effect, int32_t opcode, int32_t index, int32_t value,
-                                   void* ptr, float opt) {
+intptr_t CHORUS_CDECL dispatchEntry(EffectDescriptor* effect, int32_t opcode, int32_t index, intptr_t value,
+                                    void* ptr, float opt) {
     PluginBase* plugin = PluginBase::fromDescriptor(effect);
     if (plugin == nullptr) {
         return 0;
     }
-    int32_t answer = 0;
+    intptr_t answer = 0;
     try {
         answer = plugin->dispatch(opcode, index, value, ptr, opt);
     } catch (...) {
@@ -133,7 +135,7 @@ void PluginBase::setFlag(uint32_t bit, bool on) noexcept {
     }
 }
 
-int32_t PluginBase::callHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+intptr_t PluginBase::callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     if (hostCallback == nullptr) {
         return 0;
     }
@@ -155,7 +157,12 @@ void PluginBase::applyUserParam(int32_t index, float value) {
 
 void PluginBase::processReplace(float**, float**, int32_t) {}
 
-int32_t PluginBase::dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+int32_t PluginBase::narrowValue(intptr_t value) noexcept {
+    return static_cast<int32_t>(std::clamp<intptr_t>(value, std::numeric_limits<int32_t>::min(),
+                                                     std::numeric_limits<int32_t>::max()));
+}
+
+intptr_t PluginBase::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     char* text = static_cast<char*>(ptr);
     switch (opcode) {
     case opOpen:
@@ -166,7 +173,7 @@ int32_t PluginBase::dispatch(int32_t opcode, int32_t index, int32_t value, void*
         return 0;
     case opSelectProgram:
         if (value >= 0 && value < programCount) {
-            selectProgram(value);
+            selectProgram(static_cast<int32_t>(value));
         }
         return 0;
     case opCurrentProgram:
@@ -202,7 +209,7 @@ int32_t PluginBase::dispatch(int32_t opcode, int32_t index, int32_t value, void*
         setSampleRate(opt);
         return 0;
     case opBlockSize:
-        setBlockSize(value);
+        setBlockSize(narrowValue(value));
         return 0;
     case opPower:
         if (value == 0) {
@@ -236,7 +243,7 @@ int32_t PluginBase::dispatch(int32_t opcode, int32_t index, int32_t value, void*
         if (ptr == nullptr) {
             return 0;
         }
-        return loadState(ptr, value, index != 0);
+        return loadState(ptr, narrowValue(value), index != 0);
     default:
         return 0;
     }
@@ -322,16 +329,16 @@ int32_t PluginBase::getBlockSize() {
     return blockSize;
 }
 
-int32_t PluginBase::hostVersion() {
-    const int32_t answer = callHost(hostOpVersion, 0, 0, nullptr, 0.0f);
+intptr_t PluginBase::hostVersion() {
+    const intptr_t answer = callHost(hostOpVersion, 0, 0, nullptr, 0.0f);
     return answer != 0 ? answer : 1;
 }
 
-int32_t PluginBase::hostCurrentId() {
+intptr_t PluginBase::hostCurrentId() {
     return callHost(hostOpCurrentId, 0, 0, nullptr, 0.0f);
 }
 
-int32_t PluginBase::hostIdle() {
+intptr_t PluginBase::hostIdle() {
     return callHost(hostOpIdle, 0, 0, nullptr, 0.0f);
 }
 

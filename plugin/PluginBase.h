@@ -37,7 +37,7 @@ public:
     virtual void applyUserParam(int32_t index, float value);
     virtual void processAdd(float** inputs, float** outputs, int32_t frames) = 0;
     virtual void processReplace(float** inputs, float** outputs, int32_t frames);
-    virtual int32_t dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    virtual intptr_t dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
     virtual void onOpen();
     virtual void onClose();
     virtual int32_t currentProgram();
@@ -67,9 +67,9 @@ public:
     virtual void setLatency(int32_t samples);
     virtual float getSampleRate();
     virtual int32_t getBlockSize();
-    virtual int32_t hostVersion();
-    virtual int32_t hostCurrentId();
-    virtual int32_t hostIdle();
+    virtual intptr_t hostVersion();
+    virtual intptr_t hostCurrentId();
+    virtual intptr_t hostIdle();
     virtual bool inputConnected(int32_t index);
     virtual bool outputConnected(int32_t index);
     virtual void decibelToText(float gain, char* out);
@@ -80,7 +80,10 @@ public:
 
 protected:
     // Sends one host request with this descriptor; 0 without callback.
-    int32_t callHost(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    intptr_t callHost(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
+    // A request's pointer-sized value for a handler taking 32 bits: out-of-range values saturate, so they
+    // never wrap into a valid program number, byte count or code.
+    static int32_t narrowValue(intptr_t value) noexcept;
     bool hasCallback() const noexcept { return hostCallback != nullptr; }
     // Destroys the editor now (the effect may need it gone before what the editor points at).
     void destroyEditor() noexcept;

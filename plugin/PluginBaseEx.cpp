@@ -32,7 +32,7 @@ PluginBaseEx::PluginBaseEx(HostCallback callback, int32_t programs, int32_t para
 
 PluginBaseEx::~PluginBaseEx() = default;
 
-int32_t PluginBaseEx::dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+intptr_t PluginBaseEx::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     if (opcode < firstExtendedRequest || opcode > opLastRequest) {
         return PluginBase::dispatch(opcode, index, value, ptr, opt);
     }
@@ -42,13 +42,13 @@ int32_t PluginBaseEx::dispatch(int32_t opcode, int32_t index, int32_t value, voi
     case opCategory:
         return category();
     case opChannelLayout:
-        return channelLayout(value, ptr);
+        return channelLayout(narrowValue(value), ptr);
     case opBlockSizeAndRate:
-        return setBlockSizeAndRate(value, opt);
+        return setBlockSizeAndRate(narrowValue(value), opt);
     case opVendorName:
         return vendorName(static_cast<char*>(ptr));
     case opVendorSpecific:
-        return vendorSpecific(index, value, ptr, opt);
+        return vendorSpecific(index, narrowValue(value), ptr, opt);
     case opCapability:
         return capability(static_cast<const char*>(ptr));
     case opInterfaceVersion:
@@ -66,9 +66,9 @@ int32_t PluginBaseEx::dispatch(int32_t opcode, int32_t index, int32_t value, voi
         return opcode == opKeyDown ? editor->keyDown(&key) : editor->keyUp(&key);
     }
     case opKnobMode:
-        return editor != nullptr ? editor->setKnobMode(value) : 0;
+        return editor != nullptr ? editor->setKnobMode(narrowValue(value)) : 0;
     default:
-        return otherRequest(opcode, index, value, ptr, opt);
+        return otherRequest(opcode, index, narrowValue(value), ptr, opt);
     }
 }
 
@@ -110,27 +110,27 @@ int32_t PluginBaseEx::otherRequest(int32_t opcode, int32_t, int32_t, void*, floa
     return defaultAnswer(opcode);
 }
 
-int32_t PluginBaseEx::callHostInt(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+intptr_t PluginBaseEx::callHostInt(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     return callHost(opcode, index, value, ptr, opt);
 }
 
-bool PluginBaseEx::callHostBool(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+bool PluginBaseEx::callHostBool(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     return callHost(opcode, index, value, ptr, opt) != 0;
 }
 
-int32_t PluginBaseEx::hostRequest6(int32_t value) {
+intptr_t PluginBaseEx::hostRequest6(int32_t value) {
     return callHostInt(6, 0, value);
 }
-int32_t PluginBaseEx::hostRequest7(int32_t value) {
+intptr_t PluginBaseEx::hostRequest7(int32_t value) {
     return callHostInt(7, 0, value);
 }
-int32_t PluginBaseEx::hostRequest10(int32_t value) {
+intptr_t PluginBaseEx::hostRequest10(int32_t value) {
     return callHostInt(10, 0, value);
 }
-int32_t PluginBaseEx::hostRequest11() {
+intptr_t PluginBaseEx::hostRequest11() {
     return callHostInt(11);
 }
-int32_t PluginBaseEx::hostRequest12() {
+intptr_t PluginBaseEx::hostRequest12() {
     return callHostInt(12);
 }
 bool PluginBaseEx::hostRequest13() {
@@ -153,25 +153,25 @@ int32_t PluginBaseEx::hostRequest17() {
     return blockSize;
 }
 
-int32_t PluginBaseEx::hostRequest18() {
+intptr_t PluginBaseEx::hostRequest18() {
     return callHostInt(18);
 }
-int32_t PluginBaseEx::hostRequest19() {
+intptr_t PluginBaseEx::hostRequest19() {
     return callHostInt(19);
 }
-int32_t PluginBaseEx::hostRequest20(int32_t) {
+intptr_t PluginBaseEx::hostRequest20(int32_t) {
     return callHostInt(20);
 }
-int32_t PluginBaseEx::hostRequest21(int32_t) {
+intptr_t PluginBaseEx::hostRequest21(int32_t) {
     return callHostInt(21);
 }
-int32_t PluginBaseEx::hostRequest22() {
+intptr_t PluginBaseEx::hostRequest22() {
     return callHostInt(22);
 }
-int32_t PluginBaseEx::hostRequest23() {
+intptr_t PluginBaseEx::hostRequest23() {
     return callHostInt(23);
 }
-int32_t PluginBaseEx::hostRequest24() {
+intptr_t PluginBaseEx::hostRequest24() {
     return callHostInt(24);
 }
 
@@ -193,13 +193,13 @@ bool PluginBaseEx::hostRequest28() {
 bool PluginBaseEx::hostRequest29() {
     return callHostBool(29);
 }
-int32_t PluginBaseEx::hostRequest30(float opt) {
+intptr_t PluginBaseEx::hostRequest30(float opt) {
     return callHostInt(30, 0, 0, nullptr, opt);
 }
-int32_t PluginBaseEx::hostRequest49() {
+intptr_t PluginBaseEx::hostRequest49() {
     return callHostInt(49);
 }
-int32_t PluginBaseEx::hostRequest31() {
+intptr_t PluginBaseEx::hostRequest31() {
     return callHostInt(31);
 }
 bool PluginBaseEx::hostRequest32(void* ptr) {
@@ -208,27 +208,27 @@ bool PluginBaseEx::hostRequest32(void* ptr) {
 bool PluginBaseEx::hostRequest33(void* ptr) {
     return callHostBool(33, 0, 0, ptr);
 }
-int32_t PluginBaseEx::hostRequest34() {
+intptr_t PluginBaseEx::hostRequest34() {
     return callHostInt(34);
 }
 
-int32_t PluginBaseEx::hostRequest35(int32_t index, int32_t value, void* ptr, float opt) {
+intptr_t PluginBaseEx::hostRequest35(int32_t index, int32_t value, void* ptr, float opt) {
     return callHostInt(35, index, value, ptr, opt);
 }
 
 bool PluginBaseEx::hostRequest37(void* ptr) {
     return callHostBool(37, 0, 0, ptr);
 }
-int32_t PluginBaseEx::hostRequest38() {
+intptr_t PluginBaseEx::hostRequest38() {
     return callHostInt(38);
 }
-int32_t PluginBaseEx::hostRequest39(void* ptr) {
+intptr_t PluginBaseEx::hostRequest39(void* ptr) {
     return callHostInt(39, 0, 0, ptr);
 }
 bool PluginBaseEx::hostRequest40(void* ptr) {
     return callHostBool(40, 0, 0, ptr);
 }
-int32_t PluginBaseEx::hostRequest41() {
+intptr_t PluginBaseEx::hostRequest41() {
     return callHostInt(41);
 }
 bool PluginBaseEx::hostRequest42() {

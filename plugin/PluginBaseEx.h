@@ -13,7 +13,7 @@ public:
     PluginBaseEx(HostCallback callback, int32_t programCount, int32_t paramCount);
     ~PluginBaseEx() override;
 
-    int32_t dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) override;
+    intptr_t dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) override;
 
     // Request 27: the text is a value in the parameter's own unit; answers 1 when the request was understood.
     virtual int32_t paramFromText(int32_t index, char* text);
@@ -29,40 +29,40 @@ public:
     virtual int32_t otherRequest(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
 
     // Host requests; int results are the answer (0 without callback), bool results are answer != 0.
-    int32_t hostRequest6(int32_t value);
-    int32_t hostRequest7(int32_t value);
-    int32_t hostRequest10(int32_t value);
-    int32_t hostRequest11();
-    int32_t hostRequest12();
+    intptr_t hostRequest6(int32_t value);
+    intptr_t hostRequest7(int32_t value);
+    intptr_t hostRequest10(int32_t value);
+    intptr_t hostRequest11();
+    intptr_t hostRequest12();
     bool hostRequest13();
     bool hostRequest14();
     bool hostRequest15(int32_t index, int32_t value);
     float hostRequest16();   // the answer is ignored: returns the sample rate
     int32_t hostRequest17(); // the answer is ignored: returns the block size
-    int32_t hostRequest18();
-    int32_t hostRequest19();
-    int32_t hostRequest20(int32_t unused);
-    int32_t hostRequest21(int32_t unused);
-    int32_t hostRequest22();
-    int32_t hostRequest23();
-    int32_t hostRequest24();
+    intptr_t hostRequest18();
+    intptr_t hostRequest19();
+    intptr_t hostRequest20(int32_t unused);
+    intptr_t hostRequest21(int32_t unused);
+    intptr_t hostRequest22();
+    intptr_t hostRequest23();
+    intptr_t hostRequest24();
     bool hostRequest26(void* ptr, int32_t value, int32_t index);
     bool hostRequest27(void* ptr, int32_t value);
     bool hostRequest25(void* ptr, int32_t value, int32_t index);
     bool hostRequest28();
     bool hostRequest29();
-    int32_t hostRequest30(float opt);
-    int32_t hostRequest49();
-    int32_t hostRequest31();
+    intptr_t hostRequest30(float opt);
+    intptr_t hostRequest49();
+    intptr_t hostRequest31();
     bool hostRequest32(void* ptr);
     bool hostRequest33(void* ptr);
-    int32_t hostRequest34();
-    int32_t hostRequest35(int32_t index, int32_t value, void* ptr, float opt);
+    intptr_t hostRequest34();
+    intptr_t hostRequest35(int32_t index, int32_t value, void* ptr, float opt);
     bool hostRequest37(void* ptr);
-    int32_t hostRequest38();
-    int32_t hostRequest39(void* ptr);
+    intptr_t hostRequest38();
+    intptr_t hostRequest39(void* ptr);
     bool hostRequest40(void* ptr);
-    int32_t hostRequest41();
+    intptr_t hostRequest41();
     bool hostRequest42();
     bool beginParamGesture(int32_t index);
     bool endParamGesture(int32_t index);
@@ -74,9 +74,9 @@ public:
     void setFlagBit11(bool on) noexcept { setFlag(flagBit11, on); }
 
 private:
-    int32_t callHostInt(int32_t opcode, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
-                        float opt = 0.0f);
-    bool callHostBool(int32_t opcode, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
+    intptr_t callHostInt(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                         float opt = 0.0f);
+    bool callHostBool(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
                       float opt = 0.0f);
 };
 

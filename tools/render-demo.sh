@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# Renders the built-in demo signal through all eight factory programs of chorus.dll, loaded by chorus-host.exe
-# under Wine. Usage: tools/render-demo.sh [WIN32_BUILD_DIR [OUTPUT_DIR]]
-# Needs a built win32 tree (cmake --build --preset win32). Writes demo-input.wav and one WAV per program.
+# Renders the built-in demo signal through the factory programs of chorus.dll (all eight, or the one given),
+# loaded by chorus-host.exe under Wine. Usage: tools/render-demo.sh [WINDOWS_BUILD_DIR [OUTPUT_DIR [PROGRAM]]]
+# Needs a built win32 or win64 tree. Writes demo-input.wav, one WAV per program and the editor's screenshot.
 set -euo pipefail
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 build=$(cd "${1:-$root/build/win32}" && pwd)
 out=${2:-$build/demo}
+only=${3:-}
 mkdir -p "$out"
 out=$(cd "$out" && pwd)
 wine_run=$root/tools/wine-run.sh
@@ -24,6 +25,7 @@ grep '^program ' "$out/info.txt" | tr -d '\r' | while IFS= read -r line; do
   number=${line#program }
   number=${number%%:*}
   name=${line#*: }
+  if [ -n "$only" ] && [ "$number" != "$only" ]; then continue; fi
   slug=$(printf '%s' "$name" | tr 'A-Z ' 'a-z-' | tr -cd 'a-z0-9-')
   file="$out/program-$number-$slug.wav"
   start=$(date +%s.%N)

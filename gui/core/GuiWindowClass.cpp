@@ -38,8 +38,8 @@ bool GuiWindowClass::registerClass() {
     if (classUseCount++ > 0) {
         return true;
     }
-    std::snprintf(className, sizeof className, "Plugin%08x",
-                  static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(GuiModule::instance())));
+    const std::string formatted = nameFor(reinterpret_cast<std::uintptr_t>(GuiModule::instance()));
+    std::snprintf(className, sizeof className, "%s", formatted.c_str());
     WNDCLASSA windowClass{};
     windowClass.style = CS_GLOBALCLASS;
     windowClass.lpfnWndProc = toolkitWindowProc;
@@ -71,6 +71,12 @@ const char* GuiWindowClass::name() noexcept {
 
 bool GuiWindowClass::buttonsSwapped() noexcept {
     return swappedButtons;
+}
+
+std::string GuiWindowClass::nameFor(std::uintptr_t moduleHandle) {
+    char name[classNameSize];
+    std::snprintf(name, sizeof name, "Plugin%08llx", static_cast<unsigned long long>(moduleHandle));
+    return name;
 }
 
 } // namespace chorus

@@ -15,8 +15,8 @@ constexpr int32_t hostVersion = 2400;
 constexpr int hostWidth = 300;
 constexpr int hostHeight = 280;
 
-int32_t CHORUS_CDECL recordRequest(EffectDescriptor*, int32_t opcode, int32_t index, int32_t value, void*,
-                                   float opt) {
+intptr_t CHORUS_CDECL recordRequest(EffectDescriptor*, int32_t opcode, int32_t index, intptr_t value, void*,
+                                    float opt) {
     EditorHarness::requests().push_back({opcode, index, value, opt});
     switch (opcode) {
     case hostOpVersion:
@@ -99,7 +99,7 @@ GuiWindowHandle EditorHarness::editorWindow() const {
     return frame != nullptr ? frame->getWindow() : nullptr;
 }
 
-int32_t EditorHarness::dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+intptr_t EditorHarness::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     EffectDescriptor* d = plugin->descriptor();
     return d->dispatchEntry(d, opcode, index, value, ptr, opt);
 }

@@ -22,7 +22,7 @@ namespace chorus::test {
 struct HostRequest {
     int32_t opcode;
     int32_t index;
-    int32_t value;
+    intptr_t value;
     float opt;
 };
 
@@ -45,8 +45,8 @@ public:
     GuiWindowHandle hostWindow() const { return host->get(); }
     GuiWindowHandle editorWindow() const;
 
-    int32_t dispatch(int32_t opcode, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
-                     float opt = 0.0f);
+    intptr_t dispatch(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                      float opt = 0.0f);
     void setParameter(int32_t index, float value);
     bool open();
     void close();

@@ -43,7 +43,7 @@ void checkLoadedRow(FuzzEffect& effect, const uint8_t* row) {
 
 std::vector<uint8_t> saved(FuzzEffect& effect, bool programOnly) {
     void* chunk = nullptr;
-    const int32_t size = effect.dispatch(opSaveState, programOnly ? 1 : 0, 0, &chunk, 0.0f);
+    const intptr_t size = effect.dispatch(opSaveState, programOnly ? 1 : 0, 0, &chunk, 0.0f);
     const auto* bytes = static_cast<const uint8_t*>(chunk);
     return {bytes, bytes + (size > 0 ? size : 0)};
 }
@@ -82,11 +82,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> chunk = input.bytes(static_cast<size_t>(chunkSize));
     chunk.resize(static_cast<size_t>(chunkSize));
     const std::vector<uint8_t> original = chunk;
-    const int32_t current = effect.dispatch(opCurrentProgram, 0, 0, nullptr, 0.0f);
+    const auto current = static_cast<int32_t>(effect.dispatch(opCurrentProgram, 0, 0, nullptr, 0.0f));
     const std::vector<uint8_t> before = saved(effect, false);
 
-    const int32_t answer = effect.dispatch(opLoadState, programOnly ? 1 : 0, chunkSize,
-                                           chunk.empty() ? nullptr : chunk.data(), 0.0f);
+    const intptr_t answer = effect.dispatch(opLoadState, programOnly ? 1 : 0, chunkSize,
+                                            chunk.empty() ? nullptr : chunk.data(), 0.0f);
     fuzzCheck(answer == 0, "the set-chunk request answers 0");
     fuzzCheck(chunk == original, "the effect wrote into the host's chunk");
     fuzzCheck(effect.dispatch(opCurrentProgram, 0, 0, nullptr, 0.0f) == current,

@@ -79,7 +79,7 @@ void request(FuzzEffect& effect, FuzzInput& input) {
         break;
     case opSaveState: {
         void* chunk = nullptr;
-        const int32_t size = effect.dispatch(opcode, index, value, &chunk, opt);
+        const intptr_t size = effect.dispatch(opcode, index, value, &chunk, opt);
         fuzzCheck(size == (index != 0 ? programChunkBytes : bankChunkBytes), "chunk size");
         std::vector<uint8_t> copy(static_cast<size_t>(size));
         std::memcpy(copy.data(), chunk, copy.size());

@@ -16,7 +16,7 @@ constexpr int32_t programChunkBytes = 84;
 constexpr int32_t bankChunkBytes = 672;
 uint32_t disconnectedPins = 0;
 
-int32_t CHORUS_CDECL hostCallback(EffectDescriptor*, int32_t opcode, int32_t index, int32_t, void*, float) {
+intptr_t CHORUS_CDECL hostCallback(EffectDescriptor*, int32_t opcode, int32_t index, intptr_t, void*, float) {
     switch (opcode) {
     case hostOpVersion:
         return hostVersionAnswer;
@@ -45,7 +45,7 @@ void FuzzEffect::setDisconnectedPins(uint32_t mask) noexcept {
     disconnectedPins = mask;
 }
 
-int32_t FuzzEffect::dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt) {
+intptr_t FuzzEffect::dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt) {
     return effect->dispatchEntry(effect, opcode, index, value, ptr, opt);
 }
 
@@ -98,7 +98,7 @@ void FuzzEffect::textRequest(int32_t opcode, int32_t index) {
 }
 
 void FuzzEffect::checkTexts() {
-    const int32_t current = dispatch(opCurrentProgram, 0, 0, nullptr, 0.0f);
+    const intptr_t current = dispatch(opCurrentProgram, 0, 0, nullptr, 0.0f);
     fuzzCheck(current >= 0 && current < effect->programCount, "current program out of range");
     textRequest(opProgramName, 0);
     for (int32_t index = -2; index <= effect->paramCount + 1; ++index) {
@@ -115,7 +115,7 @@ void FuzzEffect::checkTexts() {
 void FuzzEffect::checkChunks() {
     for (const bool programOnly : {true, false}) {
         void* chunk = nullptr;
-        const int32_t size = dispatch(opSaveState, programOnly ? 1 : 0, 0, &chunk, 0.0f);
+        const intptr_t size = dispatch(opSaveState, programOnly ? 1 : 0, 0, &chunk, 0.0f);
         fuzzCheck(size == (programOnly ? programChunkBytes : bankChunkBytes), "chunk size");
         fuzzCheck(chunk != nullptr, "chunk pointer");
         // A host copies what it is given: every byte must be readable.

@@ -18,7 +18,7 @@ public:
     FuzzEffect(const FuzzEffect&) = delete;
     FuzzEffect& operator=(const FuzzEffect&) = delete;
 
-    int32_t dispatch(int32_t opcode, int32_t index, int32_t value, void* ptr, float opt);
+    intptr_t dispatch(int32_t opcode, int32_t index, intptr_t value, void* ptr, float opt);
     void setParam(int32_t index, float value);
     // Reads a parameter and checks the answer is finite.
     float getParam(int32_t index);

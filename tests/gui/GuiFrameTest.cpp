@@ -413,12 +413,26 @@ TEST_F(GuiFrameTest, EditColourRequestIsAnsweredForTheFocusChild) {
     frame->setFocusChild(nullptr);
 }
 
+TEST(GuiFrameLifecycle, ClassNameCarriesTheWholeModuleHandle) {
+    struct Case {
+        unsigned long long handle;
+        const char* name;
+    };
+    std::vector<Case> cases = {{0x400000, "Plugin00400000"}, {0xfedc0000, "Pluginfedc0000"}};
+    if (sizeof(std::uintptr_t) == 8) {
+        cases.push_back({0x100400000, "Plugin100400000"});
+        cases.push_back({0x7ffa12340000, "Plugin7ffa12340000"});
+    }
+    for (const Case& c : cases) {
+        EXPECT_EQ(GuiWindowClass::nameFor(static_cast<std::uintptr_t>(c.handle)), c.name);
+    }
+}
+
 TEST(GuiFrameLifecycle, ClassIsRegisteredOnceForAllFrames) {
     test::HostWindow host;
     const std::int32_t before = GuiWindowClass::useCount();
-    char expected[32];
-    std::snprintf(expected, sizeof expected, "Plugin%08x",
-                  static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(GuiModule::instance())));
+    const std::string name = GuiWindowClass::nameFor(reinterpret_cast<std::uintptr_t>(GuiModule::instance()));
+    const char* expected = name.c_str();
     WNDCLASSA info{};
 
     GuiFrame* first = new GuiFrame({0, 0, 50, 50}, host.get(), nullptr);

@@ -11,7 +11,8 @@ namespace {
 std::vector<HostCall> recorded;
 RecordingEffect* current = nullptr;
 
-int32_t CHORUS_CDECL recordHostCall(EffectDescriptor*, int32_t opcode, int32_t index, int32_t, void*, float) {
+intptr_t CHORUS_CDECL recordHostCall(EffectDescriptor*, int32_t opcode, int32_t index, intptr_t, void*,
+                                     float) {
     recorded.push_back({opcode, index});
     if (current != nullptr && current->onCall) {
         current->onCall(opcode);

@@ -34,7 +34,7 @@ TEST(LivePlayback, ProgramsAndChunksFromAnotherThreadReachTheAudioThread) {
 
     // A bank to load over and over: the one the plug-in hands out.
     void* data = nullptr;
-    const int32_t size = plugin.dispatch(opSaveState, 0, 0, &data);
+    const intptr_t size = plugin.dispatch(opSaveState, 0, 0, &data);
     ASSERT_GT(size, 0);
     std::vector<unsigned char> bank(static_cast<const unsigned char*>(data),
                                     static_cast<const unsigned char*>(data) + size);

@@ -28,12 +28,12 @@ protected:
 
     std::vector<uint8_t> save(bool programOnly) {
         void* data = nullptr;
-        const int32_t size = plugin.dispatch(opSaveState, programOnly ? 1 : 0, 0, &data);
+        const intptr_t size = plugin.dispatch(opSaveState, programOnly ? 1 : 0, 0, &data);
         const auto* bytes = static_cast<const uint8_t*>(data);
         return bytes != nullptr && size > 0 ? std::vector<uint8_t>(bytes, bytes + size)
                                             : std::vector<uint8_t>{};
     }
-    int32_t load(std::vector<uint8_t> bytes, bool programOnly) {
+    intptr_t load(std::vector<uint8_t> bytes, bool programOnly) {
         return plugin.dispatch(opLoadState, programOnly ? 1 : 0, static_cast<int32_t>(bytes.size()),
                                bytes.data());
     }
@@ -54,25 +54,28 @@ uint32_t word(const EffectDescriptor* d, size_t offset) {
 TEST_F(ModuleEndToEnd, TheDescriptorReadsAsPublished) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(d);
     EXPECT_EQ(std::memcmp(bytes, "PleQ", 4), 0);
-    if constexpr (sizeof(void*) == 4) {
-        // The byte layout a 32-bit host reads.
-        EXPECT_EQ(word(d, 20), 8u);
-        EXPECT_EQ(word(d, 24), 5u);
-        EXPECT_EQ(word(d, 28), 2u);
-        EXPECT_EQ(word(d, 32), 2u);
-        EXPECT_EQ(word(d, 36), CHORUS_MODULE_FLAGS);
-        EXPECT_EQ(word(d, 40), 0u);
-        EXPECT_EQ(word(d, 44), 0u);
-        EXPECT_EQ(word(d, 48), 0u);
-        EXPECT_EQ(word(d, 60), std::bit_cast<uint32_t>(1.0f));
-        EXPECT_NE(word(d, 64), 0u);
-        EXPECT_EQ(word(d, 68), 0u);
-        EXPECT_EQ(word(d, 72), 0x547A6D6Fu);
-        EXPECT_EQ(word(d, 76), 1u);
-        EXPECT_NE(word(d, 80), 0u);
-        for (size_t offset = 84; offset < 144; ++offset) {
-            EXPECT_EQ(bytes[offset], 0) << offset;
-        }
+    // The byte layout a host reads: the 32-bit offsets, or the 64-bit ones where pointers take 8 bytes.
+    constexpr bool wide = sizeof(void*) == 8;
+    struct Word {
+        size_t offset32, offset64;
+        uint32_t value;
+    };
+    for (const Word& w :
+         {Word{20, 40, 8u}, Word{24, 44, 5u}, Word{28, 48, 2u}, Word{32, 52, 2u},
+          Word{36, 56, CHORUS_MODULE_FLAGS}, Word{40, 60, 0u}, Word{44, 64, 0u}, Word{48, 68, 0u},
+          Word{60, 80, std::bit_cast<uint32_t>(1.0f)}, Word{72, 104, 0x547A6D6Fu}, Word{76, 108, 1u}}) {
+        EXPECT_EQ(word(d, wide ? w.offset64 : w.offset32), w.value) << w.offset32;
+    }
+    // The four entries, owner, hostData (null) and the replacing entry.
+    for (const Word& p : {Word{4, 8, 1}, Word{8, 16, 1}, Word{12, 24, 1}, Word{16, 32, 1}, Word{64, 88, 1},
+                          Word{68, 96, 0}, Word{80, 112, 1}}) {
+        uintptr_t pointer = 0;
+        std::memcpy(&pointer, bytes + (wide ? p.offset64 : p.offset32), sizeof pointer);
+        EXPECT_EQ(pointer != 0, p.value != 0) << p.offset32;
+    }
+    const size_t tail = wide ? 120 : 84;
+    for (size_t offset = tail; offset < tail + 60; ++offset) {
+        EXPECT_EQ(bytes[offset], 0) << offset;
     }
     EXPECT_EQ(d->programCount, 8);
     EXPECT_EQ(d->paramCount, 5);

@@ -5,7 +5,16 @@ set -eu
 module=$1
 case "$module" in
 *.dll)
-  dump=$(i686-w64-mingw32-objdump -p "$module")
+  . "$(dirname "${BASH_SOURCE[0]}")/../../tools/pe-machine.sh"
+  case "$(pe_machine "$module")" in
+  014c) objdump=i686-w64-mingw32-objdump ;;
+  8664) objdump=x86_64-w64-mingw32-objdump ;;
+  *)
+    echo "FAIL: $module is not a 32-bit or 64-bit x86 module"
+    exit 1
+    ;;
+  esac
+  dump=$($objdump -p "$module")
   exports=$(printf '%s\n' "$dump" | awk '/\[Ordinal\/Name Pointer\] Table/ {on=1; next} on && /^\t\[/ {print $NF} on && !/^\t\[/ {on=0}')
   imports=$(printf '%s\n' "$dump" | awk '/DLL Name:/ {print toupper($3)}' | sort -u)
   echo "exports: $exports"

@@ -32,12 +32,12 @@ protected:
 
     std::vector<uint8_t> save(bool programOnly) {
         void* data = nullptr;
-        const int32_t size = effect.dispatch(opSaveState, programOnly ? 1 : 0, 0, &data, 0.0f);
+        const intptr_t size = effect.dispatch(opSaveState, programOnly ? 1 : 0, 0, &data, 0.0f);
         const auto* bytes = static_cast<const uint8_t*>(data);
         return size > 0 && bytes != nullptr ? std::vector<uint8_t>(bytes, bytes + size)
                                             : std::vector<uint8_t>{};
     }
-    int32_t load(std::vector<uint8_t> bytes, bool programOnly) {
+    intptr_t load(std::vector<uint8_t> bytes, bool programOnly) {
         return effect.dispatch(opLoadState, programOnly ? 1 : 0, static_cast<int32_t>(bytes.size()),
                                bytes.data(), 0.0f);
     }
@@ -49,9 +49,9 @@ protected:
     }
     float real(int index) { return effect.parameterSet()->getRealValue(index); }
     // Typed text may live in read-only memory: the parse must leave the host's text as it was.
-    int32_t fromText(int32_t index, const char* typed) {
+    intptr_t fromText(int32_t index, const char* typed) {
         std::string copy = typed;
-        const int32_t answer = effect.dispatch(opParamFromText, index, 0, copy.data(), 0.0f);
+        const intptr_t answer = effect.dispatch(opParamFromText, index, 0, copy.data(), 0.0f);
         EXPECT_EQ(copy, typed);
         return answer;
     }
@@ -126,8 +126,13 @@ TEST_F(EffectShellTest, AnUnterminatedNameIsNeverReadPastItsField) {
 TEST_F(EffectShellTest, ChunksOfAnyOtherSizeAreRefusedAndChangeNothing) {
     effect.dispatch(opSelectProgram, 0, 2, nullptr, 0.0f);
     const std::vector<uint8_t> before = save(false);
-    for (int32_t size : {0, 1, 79, 81, 83, 85, 100, 639, 641, 671, 673, 100000, -84}) {
-        std::vector<uint8_t> junk(static_cast<size_t>(std::max(size, 0)) + 1, 0x7F);
+    std::vector<intptr_t> sizes = {0, 1, 79, 81, 83, 85, 100, 639, 641, 671, 673, 100000, -84};
+    if (sizeof(intptr_t) == 8) { // a pointer-sized count must not wrap into a valid one
+        const auto above32Bits = static_cast<intptr_t>(int64_t{1} << 32);
+        sizes.insert(sizes.end(), {above32Bits + 84, above32Bits + 672, 84 - above32Bits});
+    }
+    std::vector<uint8_t> junk(1024, 0x7F);
+    for (intptr_t size : sizes) {
         for (bool programOnly : {true, false}) {
             EXPECT_EQ(effect.dispatch(opLoadState, programOnly ? 1 : 0, size, junk.data(), 0.0f), 0) << size;
         }
@@ -330,6 +335,10 @@ TEST_F(EffectShellTest, TheWheelMessageNeedsAnEditorAndBothCodes) {
     EXPECT_EQ(editor->wheelDistances[0], -2.0f);
     EXPECT_EQ(effect.dispatch(opVendorSpecific, 0x726E4B45, 0x57686565, nullptr, 1.0f), 0);
     EXPECT_EQ(effect.dispatch(opVendorSpecific, 0x726E4B44, 0, nullptr, 1.0f), 0);
+    if (sizeof(intptr_t) == 8) {
+        const auto above32Bits = static_cast<intptr_t>(int64_t{1} << 32);
+        EXPECT_EQ(effect.dispatch(opVendorSpecific, 0x726E4B44, above32Bits + 0x57686565, nullptr, 1.0f), 0);
+    }
     editor->wheelAnswer = false;
     EXPECT_EQ(effect.dispatch(opVendorSpecific, 0x726E4B44, 0x57686565, nullptr, 1.0f), 0);
     editor->wheelAnswer = true;

@@ -18,8 +18,8 @@ public:
 class PluginBaseExTest : public ::testing::Test {
 protected:
     void SetUp() override { TestHost::reset(); }
-    int32_t request(int32_t opcode, int32_t index = 0, int32_t value = 0, void* ptr = nullptr,
-                    float opt = 0.0f) {
+    intptr_t request(int32_t opcode, int32_t index = 0, intptr_t value = 0, void* ptr = nullptr,
+                     float opt = 0.0f) {
         return plugin.dispatch(opcode, index, value, ptr, opt);
     }
     ExtendedPlugin plugin{TestHost::callback};

@@ -127,6 +127,13 @@ TEST_F(PluginBaseTest, ProgramSelectionStaysInRange) {
     plugin.dispatch(opSelectProgram, 0, 3, nullptr, 0.0f);
     plugin.dispatch(opSelectProgram, 0, -1, nullptr, 0.0f);
     EXPECT_EQ(plugin.dispatch(opCurrentProgram, 0, 0, nullptr, 0.0f), 2);
+    if (sizeof(intptr_t) == 8) { // pointer-sized values never wrap into range
+        const auto above32Bits = static_cast<intptr_t>(int64_t{1} << 32);
+        plugin.dispatch(opSelectProgram, 0, above32Bits + 1, nullptr, 0.0f);
+        EXPECT_EQ(plugin.dispatch(opCurrentProgram, 0, 0, nullptr, 0.0f), 2);
+        plugin.dispatch(opBlockSize, 0, above32Bits + 256, nullptr, 0.0f);
+        EXPECT_EQ(plugin.getBlockSize(), std::numeric_limits<int32_t>::max());
+    }
 }
 
 TEST_F(PluginBaseTest, TextRequestsWriteEmptyTextsAndToleratesNullBuffers) {

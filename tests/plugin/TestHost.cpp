@@ -1,16 +1,16 @@
 #include "TestHost.h"
 
 std::vector<RecordedCall> TestHost::calls;
-std::function<int32_t(const RecordedCall&)> TestHost::answer;
+std::function<intptr_t(const RecordedCall&)> TestHost::answer;
 
 namespace {
-int32_t defaultAnswer(const RecordedCall& call) {
+intptr_t defaultAnswer(const RecordedCall& call) {
     return call.opcode == hostOpVersion ? 2400 : 0;
 }
 } // namespace
 
-int32_t CHORUS_CDECL TestHost::callback(EffectDescriptor* effect, int32_t opcode, int32_t index,
-                                        int32_t value, void* ptr, float opt) {
+intptr_t CHORUS_CDECL TestHost::callback(EffectDescriptor* effect, int32_t opcode, int32_t index,
+                                         intptr_t value, void* ptr, float opt) {
     const RecordedCall call{effect, opcode, index, value, ptr, opt};
     calls.push_back(call);
     return answer ? answer(call) : defaultAnswer(call);

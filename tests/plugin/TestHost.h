@@ -11,19 +11,19 @@ struct RecordedCall {
     EffectDescriptor* effect;
     int32_t opcode;
     int32_t index;
-    int32_t value;
+    intptr_t value;
     void* ptr;
     float opt;
 };
 
 class TestHost {
 public:
-    static int32_t CHORUS_CDECL callback(EffectDescriptor* effect, int32_t opcode, int32_t index,
-                                         int32_t value, void* ptr, float opt);
+    static intptr_t CHORUS_CDECL callback(EffectDescriptor* effect, int32_t opcode, int32_t index,
+                                          intptr_t value, void* ptr, float opt);
     // Clears the record and restores the default answers (version 2400, every pin connected, else 0).
     static void reset();
     static std::vector<RecordedCall> callsWith(int32_t opcode);
 
     static std::vector<RecordedCall> calls;
-    static std::function<int32_t(const RecordedCall&)> answer;
+    static std::function<intptr_t(const RecordedCall&)> answer;
 };
