@@ -62,6 +62,8 @@ public:
         (void)size;
     }
     virtual void sampleRateChanged(float rate) { (void)rate; }
+    // After a program (or chunk) has been loaded, its values reported one by one through paramChanged.
+    virtual void programLoaded() {}
 
 protected:
     void* parent = nullptr;
