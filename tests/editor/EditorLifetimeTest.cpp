@@ -246,6 +246,45 @@ TEST(EditorLifetime, ChangesFromAnotherThreadWaitForTheWindowThreadAndTheLastOne
                 "after the idle");
 }
 
+// A host that made its window thread's OLE apartment itself and makes plug-in instances on a loader thread
+// but destroys them on the window thread.
+TEST(EditorLifetime, InstancesMadeOnALoaderThreadLeaveTheHostsOleAsItWas) {
+    constexpr int instances = 40;
+    ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
+    HostWindow host;
+    for (const bool openEditor : {false, true}) {
+        std::vector<std::unique_ptr<ChorusEffect>> made;
+        std::thread([&] {
+            for (int i = 0; i < instances; ++i) {
+                auto effect = std::make_unique<ChorusEffect>(nullptr);
+                effect->initialise();
+                new ChorusEditor(effect.get(), effect->parameterSet()); // owned by the effect
+                made.push_back(std::move(effect));
+            }
+        }).join();
+        if (openEditor) {
+            auto* editor = dynamic_cast<ChorusEditor*>(made.front()->getEditor());
+            ASSERT_NE(editor, nullptr);
+            ASSERT_EQ(made.front()->dispatch(opEditorOpen, 0, 0, host.get(), 0.0f), 1);
+            pumpMessages();
+            // Drag and drop still has its target.
+            EXPECT_TRUE(editor->getFrame()->isDropEnabled());
+            made.front()->dispatch(opEditorIdle, 0, 0, nullptr, 0.0f);
+            made.front()->dispatch(opEditorClose, 0, 0, nullptr, 0.0f);
+            // The last one is destroyed with its editor open.
+            ASSERT_EQ(made.back()->dispatch(opEditorOpen, 0, 0, host.get(), 0.0f), 1);
+            pumpMessages();
+        }
+        made.clear();
+        const HRESULT again = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        EXPECT_EQ(again, S_FALSE) << (openEditor ? "with" : "without") << " an editor opened";
+        if (SUCCEEDED(again)) {
+            CoUninitialize();
+        }
+    }
+    OleUninitialize();
+}
+
 TEST(EditorLifetime, EffectClosedWithItsEditorOpenTearsDownCleanly) {
     const int gdiAtStart = GuiGdiCounter::live();
     {
