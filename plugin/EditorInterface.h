@@ -50,7 +50,8 @@ public:
         return false;
     }
 
-    // Notifications from the effect after parameter, program and rate changes.
+    // Notifications from the effect after parameter, program and rate changes. Parameter and program
+    // notifications come from whichever of the host's threads made the change.
     virtual void paramChanged(int32_t index, float normalizedValue) {
         (void)index;
         (void)normalizedValue;
