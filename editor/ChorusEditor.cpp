@@ -220,7 +220,7 @@ void ChorusEditor::formatValue(float value, char* text, std::size_t size, int32_
     }
 }
 
-void ChorusEditor::paramChanged(int32_t index, float value) {
+void ChorusEditor::showParamChange(int32_t index, float value) {
     if (parameters == nullptr || !open) {
         return;
     }

@@ -16,8 +16,9 @@ class GuiVerticalSlider;
 // The chorus's editor: 238 x 226 pixels of the module's bitmaps with knobs for Freq, Delay and Stages, a
 // Mix slider, a number field per parameter but Shape, the Shape buttons, the pad that pictures the
 // modulation and drags Freq and Delay together, and the about picture behind the title. User edits go to
-// the effect, which reports every parameter change back through paramChanged; that moves every control
-// showing the parameter and redraws the picture.
+// the effect, which reports every parameter change back through paramChanged; on the window thread that
+// moves every control showing the parameter and redraws the picture at once, from other threads on the
+// next idle.
 class ChorusEditor : public GuiEditorBase {
 public:
     // Resource ids of the bitmaps.
@@ -55,7 +56,6 @@ public:
 
     int32_t openEditor(void* parentWindow) override;
     void closeEditor() override;
-    void paramChanged(int32_t index, float normalizedValue) override;
     void formatValue(float value, char* text, std::size_t size, int32_t tag) override;
     void controlChanged(GuiDrawContext& context, GuiControl* control) override;
 
@@ -83,6 +83,9 @@ public:
     int32_t getPadHeight() const noexcept { return padHeight; }
     const float* getWaveValues() const noexcept { return waveValues.get(); }
     const float* getRippleValues() const noexcept { return rippleValues.get(); }
+
+protected:
+    void showParamChange(int32_t index, float normalizedValue) override;
 
 private:
     void forgetControls() noexcept;

@@ -13,16 +13,13 @@ EditorBase::EditorBase(PluginBaseEx* owner) : effect(owner) {
         effect->setEditor(this);
     }
     nextIdleTime = ticks();
-    // S_FALSE (already initialised on this thread) also needs its matching uninitialise.
-    servicesInitialised = SUCCEEDED(OleInitialize(nullptr));
 }
 
+// OLE is the frame's business, on the window thread: the effect, and so this editor, may be made and
+// destroyed on other threads, whose OLE state belongs to the host.
 EditorBase::~EditorBase() {
     // A host may close the plug-in without closing the editor first; the frame must not outlive us.
     destroyFrame();
-    if (servicesInitialised) {
-        OleUninitialize();
-    }
 }
 
 void EditorBase::destroyFrame() noexcept {

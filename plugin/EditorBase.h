@@ -9,9 +9,9 @@ namespace chorus {
 class GuiFrame;
 class PluginBaseEx;
 
-// The editor bridge on Windows: links an editor to its effect, keeps the rectangle the host reads, keeps
-// the platform's object services initialised for its lifetime, forwards keys and the wheel to the frame,
-// and runs the throttled idle pump that keeps the host responsive while a control holds the mouse.
+// The editor bridge on Windows: links an editor to its effect, keeps the rectangle the host reads, forwards
+// keys and the wheel to the frame, and runs the throttled idle pump that keeps the host responsive while a
+// control holds the mouse.
 class EditorBase : public EditorInterface {
 public:
     static constexpr std::uint32_t pumpSleepMs = 4;      // sleep of a throttled pump call
@@ -57,9 +57,6 @@ protected:
     GuiFrame* frame = nullptr;
     std::uint32_t nextIdleTime = 0;
     bool inPump = false;
-
-private:
-    bool servicesInitialised = false;
 };
 
 } // namespace chorus

@@ -50,7 +50,8 @@ public:
         return false;
     }
 
-    // Notifications from the effect after parameter, program and rate changes.
+    // Notifications from the effect after parameter, program and rate changes. Parameter and program
+    // notifications come from whichever of the host's threads made the change.
     virtual void paramChanged(int32_t index, float normalizedValue) {
         (void)index;
         (void)normalizedValue;
@@ -62,6 +63,8 @@ public:
         (void)size;
     }
     virtual void sampleRateChanged(float rate) { (void)rate; }
+    // After a program (or chunk) has been loaded, its values reported one by one through paramChanged.
+    virtual void programLoaded() {}
 
 protected:
     void* parent = nullptr;

@@ -374,6 +374,9 @@ void EffectShell::loadProgram(int32_t row) {
             writeParam(i, loadBigEndianFloat(slot));
         }
     }
+    if (editor != nullptr) {
+        editor->programLoaded();
+    }
     parameters->lowerApplyHold();
 }
 

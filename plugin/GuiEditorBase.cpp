@@ -61,7 +61,8 @@ Control* stored(Control** out, Control* control) {
 } // namespace
 
 GuiEditorBase::GuiEditorBase(PluginBaseEx* owner, ParameterSet* parameterSet)
-    : EditorBase(owner), parameters(parameterSet) {
+    : EditorBase(owner), parameters(parameterSet),
+      changes(parameterSet != nullptr ? parameterSet->getCount() : 0) {
     if (effect != nullptr) {
         effect->setEditor(this);
     }
@@ -83,6 +84,10 @@ void GuiEditorBase::dropFrame() noexcept {
 int32_t GuiEditorBase::openEditor(void* parentWindow) {
     // A second open without close would leave the first window and its controls behind.
     dropFrame();
+    // From here on this thread shows changes at once; what others posted before is in the values the
+    // controls read when they are made.
+    changes.bindToCurrentThread();
+    changes.clear();
     EditorBase::openEditor(parentWindow);
     const GuiRect bounds{0, 0, rect.right - rect.left, rect.bottom - rect.top};
     auto* made = new (std::nothrow) GuiFrame(bounds, static_cast<GuiWindowHandle>(parentWindow), this);
@@ -104,6 +109,10 @@ void GuiEditorBase::closeEditor() {
 }
 
 void GuiEditorBase::editorIdle() {
+    if (!inPump && parameters != nullptr &&
+        changes.take(*parameters, [this](int32_t index, float value) { showParamChange(index, value); })) {
+        requestRedraw();
+    }
     EditorBase::editorIdle();
     if (parameters != nullptr) {
         if (parameters->getResetHold() > 0) {
@@ -113,7 +122,22 @@ void GuiEditorBase::editorIdle() {
     }
 }
 
-void GuiEditorBase::paramChanged(int32_t, float) {}
+void GuiEditorBase::paramChanged(int32_t index, float value) {
+    if (changes.onBoundThread()) {
+        showParamChange(index, value);
+    } else {
+        changes.post(index, value);
+    }
+}
+
+// Each value was reported on its own; from another thread the editor also reads them all again.
+void GuiEditorBase::programLoaded() {
+    if (!changes.onBoundThread()) {
+        changes.postProgramChange();
+    }
+}
+
+void GuiEditorBase::showParamChange(int32_t, float) {}
 
 void GuiEditorBase::paramDataChanged(int32_t, const void*, int32_t) {}
 

@@ -5,6 +5,7 @@
 #include "gui/core/GuiControlListener.h"
 #include "gui/core/GuiRect.h"
 #include "plugin/EditorBase.h"
+#include "plugin/ParamChangeMailbox.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -40,8 +41,12 @@ public:
 
     int32_t openEditor(void* parentWindow) override;
     void closeEditor() override;
+    // Also shows the parameter changes other threads reported since the last idle.
     void editorIdle() override;
+    // Any thread. On the window thread (the one that opened the editor) the change is shown at once;
+    // from any other it is recorded and shown on the next idle, so no control is touched off that thread.
     void paramChanged(int32_t index, float normalizedValue) override;
+    void programLoaded() override;
     void paramDataChanged(int32_t index, const void* bytes, int32_t size) override;
     void sampleRateChanged(float rate) override;
     void controlChanged(GuiDrawContext& context, GuiControl* control) override;
@@ -114,12 +119,15 @@ public:
     bool isOpen() const noexcept { return open; }
 
 protected:
+    // Moves the controls that show a parameter. Window thread only; concrete editors supply it.
+    virtual void showParamChange(int32_t index, float normalizedValue);
     // Places a made control in the frame; with parameters, linked to them under tag.
     bool place(GuiView* view, int32_t tag, int32_t paramCount, const int32_t* params);
     // Closes the frame and forgets every control it owned.
     void dropFrame() noexcept;
 
     ParameterSet* parameters = nullptr;
+    ParamChangeMailbox changes;
     GuiAboutSplash* aboutSplash = nullptr;
     GuiBitmapBank bitmaps;
     bool open = false;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Builds and runs every test of the given presets (default: native, the 32-bit and the 64-bit Windows builds,
-# and the thread-sanitised parameter stress test).
+# and the thread-sanitised signal path, effect and live host).
 # Installs missing packages first; Windows tests run under Wine on a private Xvfb display.
 set -eu
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
@@ -26,7 +26,7 @@ for preset in "${presets[@]}"; do
   echo "== $preset"
   cmake --preset "$preset" >/dev/null
   if [ "$preset" = native-tsan ]; then
-    cmake --build --preset "$preset" --target dsp_thread_tests host_live_thread_tests
+    cmake --build --preset "$preset" --target dsp_thread_tests plugin_thread_tests host_live_thread_tests
   else
     cmake --build --preset "$preset"
   fi

@@ -77,8 +77,6 @@ void GuiFrame::setRotaryMode(std::int32_t mode) noexcept {
 
 GuiFrame::GuiFrame(const GuiRect& frameBounds, GuiWindowHandle parent, EditorBase* owner)
     : GuiView(frameBounds), editor(owner), parentWindow(parent) {
-    // Drag and drop needs OLE on this thread; S_FALSE (already initialised) still needs its matching call.
-    oleInitialised = SUCCEEDED(OleInitialize(nullptr));
     createNativeWindow(parent);
 }
 
@@ -89,9 +87,6 @@ GuiFrame::~GuiFrame() {
     if (backgroundBitmap != nullptr) {
         backgroundBitmap->release();
         backgroundBitmap = nullptr;
-    }
-    if (oleInitialised) {
-        OleUninitialize();
     }
     if (window != nullptr) {
         SetWindowLongPtrA(window, GWLP_USERDATA, 0);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/core/GuiNativeHandles.h"
+#include "gui/core/GuiOleScope.h"
 #include "gui/core/GuiView.h"
 
 #include <array>
@@ -126,7 +127,8 @@ private:
     GuiWindowHandle window = nullptr;
     GuiCursorHandle savedCursor = nullptr;
     bool cursorSaved = false;
-    bool oleInitialised = false;
+    // Made before the window (its drop target needs OLE), ended after it.
+    GuiOleScope ole;
 };
 
 } // namespace chorus

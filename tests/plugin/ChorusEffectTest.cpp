@@ -163,6 +163,65 @@ TEST_F(ChorusEffectTest, AHeldProgramLoadKeepsChangesFromTheEngine) {
     EXPECT_EQ(effect->getEngine()->getActiveStages(), 4);
 }
 
+namespace {
+
+// Notes the apply hold each time the effect reports a value.
+class HoldWatchingEditor : public FakeEditor {
+public:
+    explicit HoldWatchingEditor(ChorusEffect& effect)
+        : FakeEditor(effect), parameters(*effect.parameterSet()) {}
+    void paramChanged(int32_t index, float value) override {
+        holds.push_back(parameters.getApplyHold());
+        FakeEditor::paramChanged(index, value);
+    }
+
+    std::vector<int> holds;
+
+private:
+    chorus::ParameterSet& parameters;
+};
+
+} // namespace
+
+TEST_F(ChorusEffectTest, EveryWayOfLoadingAProgramHoldsTheEngineBackWhileItWritesTheValues) {
+    auto effect = makeEffect(true);
+    auto* editor = new HoldWatchingEditor(*effect);
+    void* data = nullptr;
+    const intptr_t bankSize = effect->dispatch(opSaveState, 0, 0, &data, 0.0f);
+    std::vector<uint8_t> bank(static_cast<uint8_t*>(data), static_cast<uint8_t*>(data) + bankSize);
+    const struct {
+        const char* what;
+        int32_t opcode, index;
+        intptr_t value;
+        void* ptr;
+    } loads[] = {{"program change", opSelectProgram, 0, 3, nullptr},
+                 {"program chunk", opLoadState, 1, effect->getProgramBytes(), bank.data()},
+                 {"bank chunk", opLoadState, 0, bankSize, bank.data()}};
+    for (const auto& load : loads) {
+        editor->holds.clear();
+        effect->dispatch(load.opcode, load.index, load.value, load.ptr, 0.0f);
+        ASSERT_EQ(editor->holds.size(), 5u) << load.what;
+        for (int hold : editor->holds) {
+            EXPECT_GT(hold, 0) << load.what;
+        }
+        EXPECT_EQ(effect->parameterSet()->getApplyHold(), 0) << load.what;
+    }
+}
+
+TEST_F(ChorusEffectTest, ResumeRebuildsForANewBlockSizeAlsoWhenTheHostRepeatsIt) {
+    for (int repeats : {1, 2}) {
+        auto effect = makeEffect(true);
+        ASSERT_EQ(effect->getEngine()->getBlockSize(), 1024);
+        for (int i = 0; i < repeats; ++i) {
+            effect->dispatch(opBlockSize, 0, 512, nullptr, 0.0f);
+        }
+        effect->dispatch(opPower, 0, 0, nullptr, 0.0f);
+        effect->dispatch(opPower, 0, 1, nullptr, 0.0f);
+        ASSERT_NE(effect->getEngine(), nullptr);
+        EXPECT_EQ(effect->getEngine()->getBlockSize(), 512) << repeats;
+    }
+}
+
 TEST_F(ChorusEffectTest, ProcessingAnswersAPendingReset) {
     auto effect = makeEffect(true);
     auto* parameters = effect->parameterSet();
