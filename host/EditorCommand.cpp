@@ -38,19 +38,6 @@ void printParameters(HostedPlugin& plugin, std::FILE* out) {
     }
 }
 
-// The bank as the plug-in hands it out (request 23), written as a preset file.
-bool saveBank(HostedPlugin& plugin, const std::string& path, std::string& error) {
-    void* data = nullptr;
-    const int32_t size = plugin.dispatch(opSaveState, 0, 0, &data);
-    if (size <= 0 || data == nullptr) {
-        error = "the plug-in gave no bank to save";
-        return false;
-    }
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    const Preset bank{PresetKind::bank, std::vector<unsigned char>(bytes, bytes + size)};
-    return PresetFile::write(path, bank, error);
-}
-
 } // namespace
 
 int EditorCommand::run(const HostOptions& options, std::FILE* out, std::FILE* err) {
@@ -128,7 +115,7 @@ int EditorCommand::run(const HostOptions& options, std::FILE* out, std::FILE* er
         }
         window.close();
         if (!options.saveBank.empty()) {
-            if (saveBank(plugin, options.saveBank, error)) {
+            if (PluginSetup::savePreset(options.saveBank, PresetKind::bank, plugin, error)) {
                 std::fprintf(out, "bank saved to %s\n", options.saveBank.c_str());
             } else {
                 status = HostCommands::fail(err, error);

@@ -293,7 +293,7 @@ bool EditorWindow::forwardInput(const MSG& message) {
             return true;
         }
         KeyRecord key = keyRecordFor(message.wParam);
-        const int32_t answer = plugin.dispatch(down ? opKeyDown : opKeyUp, key.character, key.virtualKey,
+        const intptr_t answer = plugin.dispatch(down ? opKeyDown : opKeyUp, key.character, key.virtualKey,
                                                nullptr, static_cast<float>(key.modifiers));
         return answer == 1;
     }

@@ -34,7 +34,7 @@ for preset in "${presets[@]}"; do
   # 32-bit build is still compiled, and the summary says its tests were not run.
   if [ "$preset" = win32 ] && ! wine --version >/dev/null 2>&1; then
     echo "this machine cannot run 32-bit programs: win32 built, its tests not run"
-    not_run=" (win32 tests not run: no 32-bit programs on this machine)"
+    not_run="win32 tests not run: no 32-bit programs on this machine"
     continue
   fi
   if [ "$preset" = win32 ] || [ "$preset" = win64 ]; then
@@ -59,5 +59,6 @@ for preset in "${presets[@]}"; do
 done
 echo
 echo "took $(($(date +%s) - started)) s"
-echo "$passed passed, $failed failed$not_run"
+[ -z "$not_run" ] || echo "$not_run"
+echo "$passed passed, $failed failed"
 exit $status

@@ -124,7 +124,7 @@ class AutomationThread {
 public:
     explicit AutomationThread(EditorHarness& harness) : h(harness) {
         void* data = nullptr;
-        const int32_t size = h.dispatch(opSaveState, 0, 0, &data);
+        const intptr_t size = h.dispatch(opSaveState, 0, 0, &data);
         bank.assign(static_cast<const std::uint8_t*>(data), static_cast<const std::uint8_t*>(data) + size);
         thread = std::thread([this] { run(); });
     }
