@@ -38,6 +38,25 @@ float LinearRamp::advance(int frames) noexcept {
     return current;
 }
 
+// Steps while the ramp moves; the rest of the block holds the value it stopped at.
+void LinearRamp::fill(float* out, int count) noexcept {
+    int j = 0;
+    for (; j < count && stepsDone < totalSteps; ++j) {
+        out[j] = next();
+    }
+    std::fill(out + j, out + count, current);
+}
+
+void LinearRamp::fillPairs(float* first, float* second, int frames) noexcept {
+    int j = 0;
+    for (; j < frames && stepsDone < totalSteps; ++j) {
+        first[j] = next();
+        second[j] = next();
+    }
+    std::fill(first + j, first + frames, current);
+    std::fill(second + j, second + frames, current);
+}
+
 void LinearRamp::setStepSize(float size) noexcept {
     stepSize = size > 0.0f ? size : std::numeric_limits<float>::epsilon();
 }

@@ -18,6 +18,10 @@ public:
         }
         return current;
     }
+    // The next `count` values of next(), in order.
+    void fill(float* out, int count) noexcept;
+    // Two next() values per frame: the first of each pair into first, the second into second.
+    void fillPairs(float* first, float* second, int frames) noexcept;
     void setStepSize(float size) noexcept;
 
     float value() const noexcept { return current; }

@@ -1,0 +1,22 @@
+#include "dsp/StageKernel.h"
+
+namespace chorus {
+
+bool StageKernel::supported(KernelIsa isa) noexcept {
+    if (isa == KernelIsa::sse2) {
+        return true;
+    }
+    // Also false where the system does not save the wide registers.
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}
+
+KernelIsa StageKernel::fastestIsa() noexcept {
+    return supported(KernelIsa::avx2) ? KernelIsa::avx2 : KernelIsa::sse2;
+}
+
+const StageKernel& StageKernel::forIsa(KernelIsa isa) noexcept {
+    return isa == KernelIsa::avx2 && supported(KernelIsa::avx2) ? avx2StageKernel : sse2StageKernel;
+}
+
+} // namespace chorus

@@ -1,0 +1,280 @@
+// The block kernel's arithmetic, written once over a set of vector operations `V` (V::width lanes of
+// double, the same number of float lanes). Each instruction-set file includes this after choosing its
+// target, so everything here is compiled for that target; it has internal linkage on purpose, so that no
+// copy built for one instruction set can stand in for another's.
+//
+// Every step reproduces the per-sample definition's roundings exactly: float operations stay float,
+// double operations stay double, conversions happen where the definition converts, and nothing is fused
+// or reassociated. The only replacements are exact ones, each explained where it is made.
+#pragma once
+
+#include "dsp/StageKernel.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+namespace chorus {
+namespace {
+
+namespace k {
+
+// Waveform constants, single precision as defined.
+constexpr float pi = 3.1415927f;
+constexpr float twoPi = 2.0f * pi;
+constexpr float inverseTwoPi = 1.0f / twoPi;
+constexpr float halfPi = pi * 0.5f;
+constexpr float edge = 0.05f;
+constexpr float topFraction = 1.0f - edge;
+constexpr float edgeSlope = 1.0f / edge;
+constexpr float topSlope = 1.0f / topFraction;
+constexpr float sweepScale = 0.95f;
+
+// The phase is counter * increment reduced modulo this double 2 pi.
+constexpr double twoPiDouble = 6.283185307179586;
+// Two-part 2 pi for an exact reduction: the high part keeps 27 significant bits, so for a quotient q below
+// 2^26 both q * high and q * low (26 bits) are exact products.
+constexpr double twoPiHigh =
+    std::bit_cast<double>(std::bit_cast<std::uint64_t>(twoPiDouble) & ~((1ull << 26) - 1));
+constexpr double twoPiLow = twoPiDouble - twoPiHigh;
+// Counter * increment below this keeps the quotient below 2^26 (with one to spare for the correction).
+constexpr double exactReductionLimit = 67108864.0 * 6.0;
+constexpr double exactCounterLimit = 9007199254740992.0; // 2^53: counters convert to double exactly below
+
+// pi / 2 in two parts: the first has 33 bits, so n * first is exact for the quadrant n <= 4 and the
+// phase minus it is exact (the two are within a factor of two); the second carries the rest.
+constexpr double twoOverPi = 0x1.45f306dc9c883p-1;
+constexpr double halfPiHigh = 0x1.921fb54400000p+0;
+constexpr double halfPiLow = 0x1.0b4611a626331p-34;
+
+// Minimax polynomials for sin and cos on [-pi/4, pi/4], accurate to well under one double ulp; with the
+// reduction carried in two doubles the float rounding of the result equals the float rounding of the
+// library's sin and cos for every float phase from 0 to 2 pi (the exhaustive check confirms it).
+constexpr double sin1 = -0x1.5555555555549p-3;
+constexpr double sin2 = 0x1.111111110f8a6p-7;
+constexpr double sin3 = -0x1.a01a019c161d5p-13;
+constexpr double sin4 = 0x1.71de357b1fe7dp-19;
+constexpr double sin5 = -0x1.ae5e68a2b9cebp-26;
+constexpr double sin6 = 0x1.5d93a5acfd57cp-33;
+constexpr double cos1 = 0x1.555555555554cp-5;
+constexpr double cos2 = -0x1.6c16c16c15177p-10;
+constexpr double cos3 = 0x1.a01a019cb1590p-16;
+constexpr double cos4 = -0x1.27e4f809c52adp-22;
+constexpr double cos5 = 0x1.1ee9ebdb4b1c4p-29;
+constexpr double cos6 = -0x1.8fae9be8838d4p-37;
+
+} // namespace k
+
+template <class V>
+struct KernelFor {
+    using D = typename V::D;
+    using F = typename V::F;
+    static constexpr int width = V::width;
+
+    // 0, 1, ... width - 1.
+    static D laneIndex() noexcept { return V::laneIndex(); }
+
+    // fmod(counter * increment, 2 pi) for `count` consecutive frames, as float. While the quotient stays
+    // below 2^26 it is computed exactly without the library: q = floor(x / 2 pi) is estimated, corrected
+    // by one where the remainder falls outside [0, 2 pi), and x - q * 2 pi formed from exact pieces; the
+    // exact remainder is representable (fmod's always is), so the last subtraction returns it unrounded.
+    static void phases(std::uint64_t first, float increment, float* phase, int count) noexcept {
+        const double incrementD = static_cast<double>(increment);
+        const std::uint64_t last = first + static_cast<std::uint64_t>(count);
+        const double lastCounter = static_cast<double>(last);
+        if (lastCounter < k::exactCounterLimit && lastCounter * incrementD < k::exactReductionLimit) {
+            // Counters below 2^53: (double)(first + j) == (double)first + j exactly.
+            D counter = V::add(V::set1(static_cast<double>(first)), laneIndex());
+            const D step = V::set1(static_cast<double>(width));
+            const D inc = V::set1(incrementD);
+            for (int j = 0; j < count; j += width) {
+                const D x = V::mul(counter, inc);
+                D q = V::floorNonNegative(V::mul(x, V::set1(1.0 / k::twoPiDouble)));
+                D r = remainder(x, q);
+                q = V::add(q, V::sub(V::maskToOne(V::greaterEqual(r, V::set1(k::twoPiDouble))),
+                                     V::maskToOne(V::less(r, V::set1(0.0)))));
+                r = remainder(x, q);
+                V::storeFloats(phase + j, V::toFloat(r));
+                counter = V::add(counter, step);
+            }
+            return;
+        }
+        for (int j = 0; j < count; ++j) {
+            const double x = static_cast<double>(first + static_cast<std::uint64_t>(j)) * incrementD;
+            phase[j] = static_cast<float>(std::fmod(x, k::twoPiDouble));
+        }
+    }
+
+    static D remainder(D x, D q) noexcept {
+        return V::sub(V::sub(x, V::mul(q, V::set1(k::twoPiHigh))), V::mul(q, V::set1(k::twoPiLow)));
+    }
+
+    // frac(c) for c >= 0, in double.
+    static D fraction(D c) noexcept { return V::sub(c, V::floorNonNegative(c)); }
+
+    // Shape 0: -1 to +1 over 95 % of the cycle, back to -1 over the last 5 %.
+    static F ramp(D c) noexcept {
+        const D one = V::set1(1.0);
+        const D falling =
+            V::sub(V::mul(V::set1(static_cast<double>(2.0f * k::edgeSlope)), V::sub(one, c)), one);
+        const D rising = V::sub(V::mul(V::set1(static_cast<double>(2.0f * k::topSlope)), c), one);
+        return V::toFloat(
+            V::select(V::greater(c, V::set1(static_cast<double>(k::topFraction))), falling, rising));
+    }
+
+    // Shape 2, with c rounded to float first. The pieces are float except the falling edge, which is
+    // formed in double from the float product edgeSlope * c; all are selected as doubles holding floats.
+    static F trapezoid(D c) noexcept {
+        const F cs = V::toFloat(c);
+        const D cd = V::toDouble(cs);
+        const F up = V::mulF(cs, V::set1F(k::edgeSlope));
+        const F last = V::subF(up, V::set1F(k::edgeSlope));
+        const D upD = V::toDouble(up);
+        const D falling =
+            V::toDouble(V::toFloat(V::sub(V::set1(static_cast<double>(k::edgeSlope) * 0.5), upD)));
+        const double e = static_cast<double>(k::edge);
+        D value = V::select(V::lessEqual(cd, V::set1(static_cast<double>(k::topFraction))), V::set1(-1.0),
+                            V::toDouble(last));
+        value = V::select(V::lessEqual(cd, V::set1(0.5 + e)), falling, value);
+        value = V::select(V::lessEqual(cd, V::set1(0.5 - e)), V::set1(1.0), value);
+        value = V::select(V::lessEqual(cd, V::set1(e)), upD, value);
+        return V::toFloat(value);
+    }
+
+    // sin and cos of a phase 0 <= p <= 2 pi (rounded up to float 2 pi at most): the quadrant n is the
+    // nearest multiple of pi / 2, the remainder a + t is kept in two doubles, and the two polynomials
+    // evaluate sin and cos of it to well under a double ulp.
+    static void sineCosine(D p, D& sine, D& cosine) noexcept {
+        const D n = V::roundNonNegative(V::mul(p, V::set1(k::twoOverPi)));
+        const D y = V::sub(p, V::mul(n, V::set1(k::halfPiHigh)));
+        const D nLow = V::mul(n, V::set1(k::halfPiLow));
+        const D a = V::sub(y, nLow);
+        const D t = V::sub(V::sub(y, a), nLow);
+        const D z = V::mul(a, a);
+        const D half = V::set1(0.5);
+        const D one = V::set1(1.0);
+
+        const D v = V::mul(z, a);
+        D r = V::add(V::set1(k::sin5), V::mul(z, V::set1(k::sin6)));
+        r = V::add(V::set1(k::sin4), V::mul(z, r));
+        r = V::add(V::set1(k::sin3), V::mul(z, r));
+        r = V::add(V::set1(k::sin2), V::mul(z, r));
+        const D s = V::sub(a, V::sub(V::sub(V::mul(z, V::sub(V::mul(half, t), V::mul(v, r))), t),
+                                     V::mul(v, V::set1(k::sin1))));
+
+        D q = V::add(V::set1(k::cos5), V::mul(z, V::set1(k::cos6)));
+        q = V::add(V::set1(k::cos4), V::mul(z, q));
+        q = V::add(V::set1(k::cos3), V::mul(z, q));
+        q = V::add(V::set1(k::cos2), V::mul(z, q));
+        q = V::mul(z, V::add(V::set1(k::cos1), V::mul(z, q)));
+        const D hz = V::mul(half, z);
+        const D w = V::sub(one, hz);
+        const D c = V::add(w, V::add(V::sub(V::sub(one, w), hz), V::sub(V::mul(z, q), V::mul(a, t))));
+
+        // Quadrant 0..3 (n is 0..4; 4 is 0 again): odd quadrants swap sin and cos; sin is negative in
+        // quadrants 2 and 3, cos in 1 and 2.
+        const D quadrant = V::select(V::greaterEqual(n, V::set1(4.0)), V::sub(n, V::set1(4.0)), n);
+        const D q1 = V::equal(quadrant, one);
+        const D q2 = V::equal(quadrant, V::set1(2.0));
+        const D q3 = V::equal(quadrant, V::set1(3.0));
+        const D odd = V::orMask(q1, q3);
+        const D s0 = V::select(odd, c, s);
+        const D c0 = V::select(odd, s, c);
+        sine = V::select(V::orMask(q2, q3), V::negate(s0), s0);
+        cosine = V::select(V::orMask(q1, q2), V::negate(c0), c0);
+    }
+
+    static void waveforms(int shape, const float* phase, float* a, float* b, int count) noexcept {
+        if (shape == 1) {
+            for (int j = 0; j < count; j += width) {
+                D sine, cosine;
+                sineCosine(V::toDouble(V::loadFloats(phase + j)), sine, cosine);
+                V::storeFloats(a + j, V::toFloat(sine));
+                if (b != nullptr) {
+                    V::storeFloats(b + j, V::toFloat(cosine));
+                }
+            }
+            return;
+        }
+        // c = frac(p / 2 pi): the product in float, frac in double; waveB a quarter cycle later.
+        const F inverse = V::set1F(k::inverseTwoPi);
+        for (int j = 0; j < count; j += width) {
+            const F p = V::loadFloats(phase + j);
+            const D cA = fraction(V::toDouble(V::mulF(p, inverse)));
+            V::storeFloats(a + j, shape == 0 ? ramp(cA) : trapezoid(cA));
+            if (b != nullptr) {
+                const D cB = fraction(V::toDouble(V::mulF(V::addF(p, V::set1F(k::halfPi)), inverse)));
+                V::storeFloats(b + j, shape == 0 ? ramp(cB) : trapezoid(cB));
+            }
+        }
+    }
+
+    // The tap of depth D and waveform value m for the frames `frame` (lane positions in the block):
+    // k = trunc(D + 0.5), d = min((m * sweepScale + 1) * 0.5 * k + 1, L), i = min(trunc(d), L - 1), f = d -
+    // i, then the interpolation newer + (older - newer) * f between the samples i and i + 1 frames old. D >=
+    // 0 and d >= 1, so floor is trunc here; every read is of an earlier frame.
+    static F tap(const float* history, D frame, F depth, F modulation, D length, D lastIndex) noexcept {
+        const D k = V::floorNonNegative(V::add(V::toDouble(depth), V::set1(0.5)));
+        const D scaled = V::toDouble(V::addF(V::mulF(modulation, V::set1F(k::sweepScale)), V::set1F(1.0f)));
+        const D d = V::min(V::add(V::mul(V::mul(scaled, V::set1(0.5)), k), V::set1(1.0)), length);
+        const D i = V::min(V::floorNonNegative(d), lastIndex);
+        const D f = V::sub(d, i);
+        const typename V::I newerIndex = V::toInt(V::sub(frame, i));
+        const F newer = V::gather(history, newerIndex);
+        const F older = V::gather(history - 1, newerIndex);
+        return V::toFloat(V::add(V::toDouble(newer), V::mul(V::toDouble(V::subF(older, newer)), f)));
+    }
+
+    // (1 - 0.35 w) * (w * y + x): the sum in float, the gain and product in double.
+    static F mix(F w, F y, F x) noexcept {
+        const D gain = V::sub(V::set1(1.0), V::mul(V::set1(0.35), V::toDouble(w)));
+        return V::toFloat(V::mul(gain, V::toDouble(V::addF(V::mulF(w, y), x))));
+    }
+
+    static int padded(int frames) noexcept {
+        return (frames + StageKernel::lanes - 1) & ~(StageKernel::lanes - 1);
+    }
+
+    static void renderMono(const StageBlock& b) noexcept {
+        const int count = padded(b.frames);
+        phases(b.firstFrame, b.phaseIncrement, b.phase, count);
+        waveforms(b.shape, b.phase, b.modA, nullptr, count);
+        const D length = V::set1(static_cast<double>(b.lineLength));
+        const D lastIndex = V::set1(static_cast<double>(b.lineLength - 1));
+        D frame = laneIndex();
+        const D step = V::set1(static_cast<double>(width));
+        for (int j = 0; j < count; j += width) {
+            const F y = tap(b.historyL, frame, V::loadFloats(b.depthA + j), V::loadFloats(b.modA + j), length,
+                            lastIndex);
+            V::storeFloats(b.outL + j, mix(V::loadFloats(b.wet + j), y, V::loadFloats(b.historyL + j)));
+            frame = V::add(frame, step);
+        }
+    }
+
+    static void renderPair(const StageBlock& b) noexcept {
+        const int count = padded(b.frames);
+        phases(b.firstFrame, b.phaseIncrement, b.phase, count);
+        waveforms(b.shape, b.phase, b.modA, b.modB, count);
+        const D length = V::set1(static_cast<double>(b.lineLength));
+        const D lastIndex = V::set1(static_cast<double>(b.lineLength - 1));
+        D frame = laneIndex();
+        const D step = V::set1(static_cast<double>(width));
+        for (int j = 0; j < count; j += width) {
+            const F yL = tap(b.historyL, frame, V::loadFloats(b.depthA + j), V::loadFloats(b.modA + j),
+                             length, lastIndex);
+            const F yR = tap(b.historyR, frame, V::loadFloats(b.depthB + j), V::loadFloats(b.modB + j),
+                             length, lastIndex);
+            const F w = V::loadFloats(b.wet + j);
+            V::storeFloats(b.outL + j, mix(w, yL, V::loadFloats(b.historyL + j)));
+            V::storeFloats(b.outR + j, mix(w, yR, V::loadFloats(b.historyR + j)));
+            frame = V::add(frame, step);
+        }
+    }
+
+    static constexpr StageKernel table() noexcept {
+        return StageKernel{&KernelFor::renderMono, &KernelFor::renderPair, &KernelFor::waveforms};
+    }
+};
+
+} // namespace
+} // namespace chorus
