@@ -10,7 +10,6 @@ namespace chorus {
 namespace {
 
 constexpr float pi = 3.1415927f;
-constexpr float denormalOffset = 1.0e-30f; // keeps silent input off the denormal range
 
 // The phase is reduced in double: a float phase that grows without bound quantises the sweep.
 constexpr double twoPiDouble = 6.283185307179586;
@@ -132,13 +131,9 @@ void ChorusStage::render(const float* inL, const float* inR, float* outL, float*
         makeRoom(n);
         float* const left = historyL.data() + historyEnd;
         float* const right = historyR.data() + historyEnd;
-        for (int j = 0; j < n; ++j) {
-            left[j] = inL[j] + denormalOffset;
-        }
+        kernel->storeInputs(inL, left, n);
         if (inR != nullptr) {
-            for (int j = 0; j < n; ++j) {
-                right[j] = inR[j] + denormalOffset;
-            }
+            kernel->storeInputs(inR, right, n);
         } else {
             // The right line is not written by one-input blocks: each of its slots keeps what it held a
             // line length ago. Forward, as the source may overlap what this block writes.

@@ -44,7 +44,7 @@ void LinearRamp::fill(float* out, int count) noexcept {
     for (; j < count && stepsDone < totalSteps; ++j) {
         out[j] = next();
     }
-    std::fill(out + j, out + count, current);
+    holdValue(out + j, count - j);
 }
 
 void LinearRamp::fillPairs(float* first, float* second, int frames) noexcept {
@@ -53,8 +53,23 @@ void LinearRamp::fillPairs(float* first, float* second, int frames) noexcept {
         first[j] = next();
         second[j] = next();
     }
-    std::fill(first + j, first + frames, current);
-    std::fill(second + j, second + frames, current);
+    holdValue(first + j, frames - j);
+    holdValue(second + j, frames - j);
+}
+
+// The value from a local: a store through out could otherwise be the member, which defeats unrolling.
+void LinearRamp::holdValue(float* out, int count) const noexcept {
+    const float value = current;
+    int j = 0;
+    for (; j + 4 <= count; j += 4) {
+        out[j] = value;
+        out[j + 1] = value;
+        out[j + 2] = value;
+        out[j + 3] = value;
+    }
+    for (; j < count; ++j) {
+        out[j] = value;
+    }
 }
 
 void LinearRamp::setStepSize(float size) noexcept {

@@ -31,6 +31,8 @@ public:
     float step() const noexcept { return stepSize; }
 
 private:
+    void holdValue(float* out, int count) const noexcept;
+
     int totalSteps = 0;
     int stepsDone = 0;
     float stepSize;

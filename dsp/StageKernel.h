@@ -42,6 +42,8 @@ struct StageKernel {
     // Waveform values of `count` phases (a multiple of lanes): waveA into a, waveB into b (b may be null).
     // With the sine shape these are the library's sin and cos rounded to float.
     void (*waveforms)(int shape, const float* phase, float* a, float* b, int count) noexcept;
+    // history[j] = input[j] + the denormal offset, for `frames` frames (no padding).
+    void (*storeInputs)(const float* input, float* history, int frames) noexcept;
 
     static const StageKernel& forIsa(KernelIsa isa) noexcept;
     // AVX2 where the processor and the system support it, else SSE2.

@@ -27,21 +27,28 @@ struct Avx2Vectors {
     static D sub(D a, D b) noexcept { return _mm256_sub_pd(a, b); }
     static D mul(D a, D b) noexcept { return _mm256_mul_pd(a, b); }
     static D min(D a, D b) noexcept { return _mm256_min_pd(a, b); }
-    static D negate(D a) noexcept { return _mm256_xor_pd(a, _mm256_set1_pd(-0.0)); }
     static D less(D a, D b) noexcept { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
     static D lessEqual(D a, D b) noexcept { return _mm256_cmp_pd(a, b, _CMP_LE_OQ); }
     static D greater(D a, D b) noexcept { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }
     static D greaterEqual(D a, D b) noexcept { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
-    static D equal(D a, D b) noexcept { return _mm256_cmp_pd(a, b, _CMP_EQ_OQ); }
-    static D orMask(D a, D b) noexcept { return _mm256_or_pd(a, b); }
-    static D maskToOne(D mask) noexcept { return _mm256_and_pd(mask, _mm256_set1_pd(1.0)); }
     static D select(D mask, D a, D b) noexcept { return _mm256_blendv_pd(b, a, mask); }
-    // Ties to even, like the SSE2 version's 2^52 trick; both are exact.
-    static D roundNonNegative(D x) noexcept {
-        return _mm256_round_pd(x, _MM_FROUND_TO_NEAREST_INT | _MM_FROUND_NO_EXC);
+    static D andMask(D a, D b) noexcept { return _mm256_and_pd(a, b); }
+    static D xorBits(D a, D b) noexcept { return _mm256_xor_pd(a, b); }
+    static D truncateSmall(D x) noexcept {
+        return _mm256_round_pd(x, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
     }
-    static D floorNonNegative(D x) noexcept {
-        return _mm256_round_pd(x, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+
+    static I toInt(D v) noexcept { return _mm256_cvttpd_epi32(v); }
+    static I roundToInt(D v) noexcept { return _mm256_cvtpd_epi32(v); }
+    static D intToDouble(I v) noexcept { return _mm256_cvtepi32_pd(v); }
+    static I set1Int(int v) noexcept { return _mm_set1_epi32(v); }
+    static I intLaneIndex() noexcept { return _mm_setr_epi32(0, 1, 2, 3); }
+    static I addInt(I a, I b) noexcept { return _mm_add_epi32(a, b); }
+    static I subInt(I a, I b) noexcept { return _mm_sub_epi32(a, b); }
+    static D bitMask(I v, int bit) noexcept {
+        const __m256i wide = _mm256_cvtepi32_epi64(v);
+        const __m256i b = _mm256_set1_epi64x(bit);
+        return _mm256_castsi256_pd(_mm256_cmpeq_epi64(_mm256_and_si256(wide, b), b));
     }
 
     static F set1F(float v) noexcept { return _mm_set1_ps(v); }
@@ -53,8 +60,19 @@ struct Avx2Vectors {
     static D toDouble(F v) noexcept { return _mm256_cvtps_pd(v); }
     static F toFloat(D v) noexcept { return _mm256_cvtpd_ps(v); }
 
-    static I toInt(D v) noexcept { return _mm256_cvttpd_epi32(v); }
-    static F gather(const float* base, I index) noexcept { return _mm_i32gather_ps(base, index, 4); }
+    // base[index - 1] into older and base[index] into newer: one 8-byte load per lane, cheaper than
+    // two gathers.
+    static void loadPairs(const float* base, I index, F& older, F& newer) noexcept {
+        const float* p = base - 1;
+        const __m128i p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + _mm_cvtsi128_si32(index)));
+        const __m128i p1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + _mm_extract_epi32(index, 1)));
+        const __m128i p2 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + _mm_extract_epi32(index, 2)));
+        const __m128i p3 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + _mm_extract_epi32(index, 3)));
+        const F low = _mm_castsi128_ps(_mm_unpacklo_epi64(p0, p1));
+        const F high = _mm_castsi128_ps(_mm_unpacklo_epi64(p2, p3));
+        older = _mm_shuffle_ps(low, high, _MM_SHUFFLE(2, 0, 2, 0));
+        newer = _mm_shuffle_ps(low, high, _MM_SHUFFLE(3, 1, 3, 1));
+    }
 };
 
 } // namespace

@@ -29,6 +29,7 @@ constexpr float topFraction = 1.0f - edge;
 constexpr float edgeSlope = 1.0f / edge;
 constexpr float topSlope = 1.0f / topFraction;
 constexpr float sweepScale = 0.95f;
+constexpr float denormalOffset = 1.0e-30f; // added to every input: keeps silent input off the denormal range
 
 // The phase is counter * increment reduced modulo this double 2 pi.
 constexpr double twoPiDouble = 6.283185307179586;
@@ -89,10 +90,10 @@ struct KernelFor {
             const D inc = V::set1(incrementD);
             for (int j = 0; j < count; j += width) {
                 const D x = V::mul(counter, inc);
-                D q = V::floorNonNegative(V::mul(x, V::set1(1.0 / k::twoPiDouble)));
+                D q = V::truncateSmall(V::mul(x, V::set1(1.0 / k::twoPiDouble)));
                 D r = remainder(x, q);
-                q = V::add(q, V::sub(V::maskToOne(V::greaterEqual(r, V::set1(k::twoPiDouble))),
-                                     V::maskToOne(V::less(r, V::set1(0.0)))));
+                q = V::add(q, V::sub(V::andMask(V::greaterEqual(r, V::set1(k::twoPiDouble)), V::set1(1.0)),
+                                     V::andMask(V::less(r, V::set1(0.0)), V::set1(1.0))));
                 r = remainder(x, q);
                 V::storeFloats(phase + j, V::toFloat(r));
                 counter = V::add(counter, step);
@@ -110,7 +111,7 @@ struct KernelFor {
     }
 
     // frac(c) for c >= 0, in double.
-    static D fraction(D c) noexcept { return V::sub(c, V::floorNonNegative(c)); }
+    static D fraction(D c) noexcept { return V::sub(c, V::truncateSmall(c)); }
 
     // Shape 0: -1 to +1 over 95 % of the cycle, back to -1 over the last 5 %.
     static F ramp(D c) noexcept {
@@ -145,7 +146,8 @@ struct KernelFor {
     // nearest multiple of pi / 2, the remainder a + t is kept in two doubles, and the two polynomials
     // evaluate sin and cos of it to well under a double ulp.
     static void sineCosine(D p, D& sine, D& cosine) noexcept {
-        const D n = V::roundNonNegative(V::mul(p, V::set1(k::twoOverPi)));
+        const typename V::I quadrant = V::roundToInt(V::mul(p, V::set1(k::twoOverPi)));
+        const D n = V::intToDouble(quadrant);
         const D y = V::sub(p, V::mul(n, V::set1(k::halfPiHigh)));
         const D nLow = V::mul(n, V::set1(k::halfPiLow));
         const D a = V::sub(y, nLow);
@@ -171,17 +173,14 @@ struct KernelFor {
         const D w = V::sub(one, hz);
         const D c = V::add(w, V::add(V::sub(V::sub(one, w), hz), V::sub(V::mul(z, q), V::mul(a, t))));
 
-        // Quadrant 0..3 (n is 0..4; 4 is 0 again): odd quadrants swap sin and cos; sin is negative in
-        // quadrants 2 and 3, cos in 1 and 2.
-        const D quadrant = V::select(V::greaterEqual(n, V::set1(4.0)), V::sub(n, V::set1(4.0)), n);
-        const D q1 = V::equal(quadrant, one);
-        const D q2 = V::equal(quadrant, V::set1(2.0));
-        const D q3 = V::equal(quadrant, V::set1(3.0));
-        const D odd = V::orMask(q1, q3);
-        const D s0 = V::select(odd, c, s);
-        const D c0 = V::select(odd, s, c);
-        sine = V::select(V::orMask(q2, q3), V::negate(s0), s0);
-        cosine = V::select(V::orMask(q1, q2), V::negate(c0), c0);
+        // Quadrant n mod 4: odd quadrants exchange sin and cos; sin is negative in quadrants 2 and 3, cos
+        // in 1 and 2. Done on the bits, so n = 4 is quadrant 0 again.
+        const D exchange = V::andMask(V::xorBits(s, c), V::bitMask(quadrant, 1));
+        const D signBit = V::set1(-0.0);
+        const D sineSign = V::andMask(V::bitMask(quadrant, 2), signBit);
+        const D cosineSign = V::andMask(V::bitMask(V::addInt(quadrant, V::set1Int(1)), 2), signBit);
+        sine = V::xorBits(V::xorBits(s, exchange), sineSign);
+        cosine = V::xorBits(V::xorBits(c, exchange), cosineSign);
     }
 
     static void waveforms(int shape, const float* phase, float* a, float* b, int count) noexcept {
@@ -212,16 +211,16 @@ struct KernelFor {
     // The tap of depth D and waveform value m for the frames `frame` (lane positions in the block):
     // k = trunc(D + 0.5), d = min((m * sweepScale + 1) * 0.5 * k + 1, L), i = min(trunc(d), L - 1), f = d -
     // i, then the interpolation newer + (older - newer) * f between the samples i and i + 1 frames old. D >=
-    // 0 and d >= 1, so floor is trunc here; every read is of an earlier frame.
-    static F tap(const float* history, D frame, F depth, F modulation, D length, D lastIndex) noexcept {
-        const D k = V::floorNonNegative(V::add(V::toDouble(depth), V::set1(0.5)));
+    // 0 and 1 <= d <= L, so i = trunc(min(d, L - 0.5)); every read is of an earlier frame.
+    static F tap(const float* history, typename V::I frame, F depth, F modulation, D length,
+                 D belowLength) noexcept {
+        const D k = V::truncateSmall(V::add(V::toDouble(depth), V::set1(0.5)));
         const D scaled = V::toDouble(V::addF(V::mulF(modulation, V::set1F(k::sweepScale)), V::set1F(1.0f)));
         const D d = V::min(V::add(V::mul(V::mul(scaled, V::set1(0.5)), k), V::set1(1.0)), length);
-        const D i = V::min(V::floorNonNegative(d), lastIndex);
-        const D f = V::sub(d, i);
-        const typename V::I newerIndex = V::toInt(V::sub(frame, i));
-        const F newer = V::gather(history, newerIndex);
-        const F older = V::gather(history - 1, newerIndex);
+        const typename V::I i = V::toInt(V::min(d, belowLength));
+        const D f = V::sub(d, V::intToDouble(i));
+        F older, newer;
+        V::loadPairs(history, V::subInt(frame, i), older, newer);
         return V::toFloat(V::add(V::toDouble(newer), V::mul(V::toDouble(V::subF(older, newer)), f)));
     }
 
@@ -235,44 +234,61 @@ struct KernelFor {
         return (frames + StageKernel::lanes - 1) & ~(StageKernel::lanes - 1);
     }
 
-    static void renderMono(const StageBlock& b) noexcept {
+    static void renderMono(const StageBlock& block) noexcept {
+        const StageBlock b = block;
         const int count = padded(b.frames);
         phases(b.firstFrame, b.phaseIncrement, b.phase, count);
         waveforms(b.shape, b.phase, b.modA, nullptr, count);
         const D length = V::set1(static_cast<double>(b.lineLength));
-        const D lastIndex = V::set1(static_cast<double>(b.lineLength - 1));
-        D frame = laneIndex();
-        const D step = V::set1(static_cast<double>(width));
+        const D belowLength = V::set1(static_cast<double>(b.lineLength) - 0.5);
+        typename V::I frame = V::intLaneIndex();
+        const typename V::I step = V::set1Int(width);
         for (int j = 0; j < count; j += width) {
             const F y = tap(b.historyL, frame, V::loadFloats(b.depthA + j), V::loadFloats(b.modA + j), length,
-                            lastIndex);
+                            belowLength);
             V::storeFloats(b.outL + j, mix(V::loadFloats(b.wet + j), y, V::loadFloats(b.historyL + j)));
-            frame = V::add(frame, step);
+            frame = V::addInt(frame, step);
         }
     }
 
-    static void renderPair(const StageBlock& b) noexcept {
+    // The block's fields are copied to locals: stores through the output pointers could otherwise be
+    // stores into the block, and every pointer would be reloaded each iteration.
+    static void renderPair(const StageBlock& block) noexcept {
+        const StageBlock b = block;
         const int count = padded(b.frames);
         phases(b.firstFrame, b.phaseIncrement, b.phase, count);
         waveforms(b.shape, b.phase, b.modA, b.modB, count);
         const D length = V::set1(static_cast<double>(b.lineLength));
-        const D lastIndex = V::set1(static_cast<double>(b.lineLength - 1));
-        D frame = laneIndex();
-        const D step = V::set1(static_cast<double>(width));
+        const D belowLength = V::set1(static_cast<double>(b.lineLength) - 0.5);
+        typename V::I frame = V::intLaneIndex();
+        const typename V::I step = V::set1Int(width);
         for (int j = 0; j < count; j += width) {
             const F yL = tap(b.historyL, frame, V::loadFloats(b.depthA + j), V::loadFloats(b.modA + j),
-                             length, lastIndex);
+                             length, belowLength);
             const F yR = tap(b.historyR, frame, V::loadFloats(b.depthB + j), V::loadFloats(b.modB + j),
-                             length, lastIndex);
+                             length, belowLength);
             const F w = V::loadFloats(b.wet + j);
             V::storeFloats(b.outL + j, mix(w, yL, V::loadFloats(b.historyL + j)));
             V::storeFloats(b.outR + j, mix(w, yR, V::loadFloats(b.historyR + j)));
-            frame = V::add(frame, step);
+            frame = V::addInt(frame, step);
+        }
+    }
+
+    // history = input + denormal offset, in float.
+    static void storeInputs(const float* input, float* history, int frames) noexcept {
+        const F offset = V::set1F(k::denormalOffset);
+        int j = 0;
+        for (; j + width <= frames; j += width) {
+            V::storeFloats(history + j, V::addF(V::loadFloats(input + j), offset));
+        }
+        for (; j < frames; ++j) {
+            history[j] = input[j] + k::denormalOffset;
         }
     }
 
     static constexpr StageKernel table() noexcept {
-        return StageKernel{&KernelFor::renderMono, &KernelFor::renderPair, &KernelFor::waveforms};
+        return StageKernel{&KernelFor::renderMono, &KernelFor::renderPair, &KernelFor::waveforms,
+                           &KernelFor::storeInputs};
     }
 };
 

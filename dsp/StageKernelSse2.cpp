@@ -18,27 +18,32 @@ struct Sse2Vectors {
     static D sub(D a, D b) noexcept { return _mm_sub_pd(a, b); }
     static D mul(D a, D b) noexcept { return _mm_mul_pd(a, b); }
     static D min(D a, D b) noexcept { return _mm_min_pd(a, b); }
-    static D negate(D a) noexcept { return _mm_xor_pd(a, _mm_set1_pd(-0.0)); }
     static D less(D a, D b) noexcept { return _mm_cmplt_pd(a, b); }
     static D lessEqual(D a, D b) noexcept { return _mm_cmple_pd(a, b); }
     static D greater(D a, D b) noexcept { return _mm_cmpgt_pd(a, b); }
     static D greaterEqual(D a, D b) noexcept { return _mm_cmpge_pd(a, b); }
-    static D equal(D a, D b) noexcept { return _mm_cmpeq_pd(a, b); }
-    static D orMask(D a, D b) noexcept { return _mm_or_pd(a, b); }
-    static D maskToOne(D mask) noexcept { return _mm_and_pd(mask, _mm_set1_pd(1.0)); }
     static D select(D mask, D a, D b) noexcept {
         return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b));
     }
 
-    // Adding and removing 2^52 rounds a value below 2^51 to the nearest integer; floor steps back one
-    // where that went up. Both are exact.
-    static D roundNonNegative(D x) noexcept {
-        const D big = _mm_set1_pd(4503599627370496.0);
-        return _mm_sub_pd(_mm_add_pd(x, big), big);
-    }
-    static D floorNonNegative(D x) noexcept {
-        const D r = roundNonNegative(x);
-        return _mm_sub_pd(r, maskToOne(_mm_cmpgt_pd(r, x)));
+    static D andMask(D a, D b) noexcept { return _mm_and_pd(a, b); }
+    static D xorBits(D a, D b) noexcept { return _mm_xor_pd(a, b); }
+    // Toward zero through a 32-bit integer and back: exact for |x| < 2^31.
+    static D truncateSmall(D x) noexcept { return _mm_cvtepi32_pd(_mm_cvttpd_epi32(x)); }
+
+    static I toInt(D v) noexcept { return _mm_cvttpd_epi32(v); }
+    // To the nearest integer, ties to even (the processor's default rounding).
+    static I roundToInt(D v) noexcept { return _mm_cvtpd_epi32(v); }
+    static D intToDouble(I v) noexcept { return _mm_cvtepi32_pd(v); }
+    static I set1Int(int v) noexcept { return _mm_set1_epi32(v); }
+    static I intLaneIndex() noexcept { return _mm_setr_epi32(0, 1, 0, 0); }
+    static I addInt(I a, I b) noexcept { return _mm_add_epi32(a, b); }
+    static I subInt(I a, I b) noexcept { return _mm_sub_epi32(a, b); }
+    // All ones in the double lanes whose integer has `bit` set.
+    static D bitMask(I v, int bit) noexcept {
+        const I wide = _mm_shuffle_epi32(v, _MM_SHUFFLE(1, 1, 0, 0));
+        const I b = _mm_set1_epi32(bit);
+        return _mm_castsi128_pd(_mm_cmpeq_epi32(_mm_and_si128(wide, b), b));
     }
 
     static F set1F(float v) noexcept { return _mm_set1_ps(v); }
@@ -54,11 +59,15 @@ struct Sse2Vectors {
     static D toDouble(F v) noexcept { return _mm_cvtps_pd(v); }
     static F toFloat(D v) noexcept { return _mm_cvtpd_ps(v); }
 
-    static I toInt(D v) noexcept { return _mm_cvttpd_epi32(v); }
-    static F gather(const float* base, I index) noexcept {
+    // base[index - 1] into older and base[index] into newer, per lane: one 8-byte load per lane.
+    static void loadPairs(const float* base, I index, F& older, F& newer) noexcept {
         const int i0 = _mm_cvtsi128_si32(index);
-        const int i1 = _mm_cvtsi128_si32(_mm_srli_si128(index, 4));
-        return _mm_unpacklo_ps(_mm_load_ss(base + i0), _mm_load_ss(base + i1));
+        const int i1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 1));
+        const I p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(base + i0 - 1));
+        const I p1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(base + i1 - 1));
+        const F both = _mm_castsi128_ps(_mm_unpacklo_epi64(p0, p1)); // older0 newer0 older1 newer1
+        older = _mm_shuffle_ps(both, both, _MM_SHUFFLE(2, 0, 2, 0));
+        newer = _mm_shuffle_ps(both, both, _MM_SHUFFLE(3, 1, 3, 1));
     }
 };
 
