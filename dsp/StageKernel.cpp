@@ -6,6 +6,9 @@ bool StageKernel::supported(KernelIsa isa) noexcept {
     if (isa == KernelIsa::sse2) {
         return true;
     }
+#ifdef CHORUS_KERNEL_SSE2_ONLY
+    return false; // a build held to the baseline
+#endif
     // Also false where the system does not save the wide registers.
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") != 0;

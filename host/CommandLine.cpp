@@ -16,6 +16,7 @@ constexpr double maxSeconds = 3600.0;
 // The options with a value each command accepts; --log takes none and every command accepts it.
 const std::set<std::string> fileOptions = {"--program", "--param",   "--rate",      "--block",
                                            "--mode",    "--seconds", "--tolerance", "--channels"};
+const std::set<std::string> benchOptions = {"--program", "--param", "--rate", "--block", "--seconds"};
 const std::set<std::string> editorOptions = {"--program", "--param", "--screenshot", "--seconds"};
 
 struct CommandShape {
@@ -26,7 +27,8 @@ struct CommandShape {
 const std::map<std::string, CommandShape> fileCommands = {{"info", {1, &fileOptions}},
                                                           {"render", {3, &fileOptions}},
                                                           {"generate", {1, &fileOptions}},
-                                                          {"compare", {2, &fileOptions}}};
+                                                          {"compare", {2, &fileOptions}},
+                                                          {"bench", {1, &benchOptions}}};
 const CommandShape editorCommand = {1, &editorOptions};
 
 } // namespace
@@ -50,7 +52,8 @@ std::string CommandLine::usage(bool withEditor) {
         "  chorus-host render PLUGIN IN.wav OUT.wav [--program N|NAME] [--param NAME=VALUE]...\n"
         "                     [--rate HZ] [--block N] [--mode replace|add] [--log]\n"
         "  chorus-host generate OUT.wav [--seconds S] [--rate HZ] [--channels 1|2]\n"
-        "  chorus-host compare A.wav B.wav [--tolerance T]\n";
+        "  chorus-host compare A.wav B.wav [--tolerance T]\n"
+        "  chorus-host bench PLUGIN [--seconds S] [--block N] [--rate HZ] [--program N|NAME] [--param ...]\n";
     if (withEditor) {
         text += "  chorus-host editor PLUGIN [--program N|NAME] [--param NAME=VALUE]... [--screenshot FILE]\n"
                 "                     [--seconds S] [--log]\n";

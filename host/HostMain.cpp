@@ -1,4 +1,5 @@
 // chorus-host: loads a plug-in module through its "main" and runs it over audio files.
+#include "host/BenchCommand.h"
 #include "host/CommandLine.h"
 #include "host/HostCommands.h"
 #ifdef CHORUS_HOST_EDITOR
@@ -36,6 +37,9 @@ int main(int argc, char** argv) {
             return EditorCommand::run(options, stdout, stderr);
         }
 #endif
+        if (options.command == "bench") {
+            return BenchCommand::run(options, stdout, stderr);
+        }
         HostCommands commands(stdout, stderr);
         return commands.run(options);
     } catch (const std::exception& e) {

@@ -3,7 +3,7 @@
 set -eu
 packages=(cmake ninja-build g++ g++-mingw-w64-i686 wine wine32:i386 xvfb openbox xdotool imagemagick
           fonts-liberation fonts-dejavu-core libgtest-dev googletest libbenchmark-dev libsndfile1-dev
-          python3 python3-pil clang-format x11-utils)
+          python3 python3-pil clang-format x11-utils sox)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
