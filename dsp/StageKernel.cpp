@@ -2,16 +2,28 @@
 
 namespace chorus {
 
+namespace {
+
+#ifndef CHORUS_KERNEL_SSE2_ONLY
+// Asked once: false also where the system does not save the wide registers.
+bool processorHasAvx2() noexcept {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("avx2") != 0;
+}
+#endif
+
+} // namespace
+
 bool StageKernel::supported(KernelIsa isa) noexcept {
     if (isa == KernelIsa::sse2) {
         return true;
     }
 #ifdef CHORUS_KERNEL_SSE2_ONLY
     return false; // a build held to the baseline
+#else
+    static const bool avx2 = processorHasAvx2();
+    return avx2;
 #endif
-    // Also false where the system does not save the wide registers.
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2") != 0;
 }
 
 KernelIsa StageKernel::fastestIsa() noexcept {
