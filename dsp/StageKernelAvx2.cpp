@@ -54,6 +54,8 @@ struct Avx2Vectors {
     static F set1F(float v) noexcept { return _mm_set1_ps(v); }
     static F addF(F a, F b) noexcept { return _mm_add_ps(a, b); }
     static F subF(F a, F b) noexcept { return _mm_sub_ps(a, b); }
+    static F lessEqualF(F a, F b) noexcept { return _mm_cmple_ps(a, b); }
+    static F selectF(F mask, F a, F b) noexcept { return _mm_blendv_ps(b, a, mask); }
     static F mulF(F a, F b) noexcept { return _mm_mul_ps(a, b); }
     static F loadFloats(const float* p) noexcept { return _mm_loadu_ps(p); }
     static void storeFloats(float* p, F v) noexcept { _mm_storeu_ps(p, v); }

@@ -31,6 +31,15 @@ constexpr float topSlope = 1.0f / topFraction;
 constexpr float sweepScale = 0.95f;
 constexpr float denormalOffset = 1.0e-30f; // added to every input: keeps silent input off the denormal range
 
+// The largest float not above x, for comparisons of a float with a double limit.
+constexpr float floatAtMost(double x) {
+    const float f = static_cast<float>(x);
+    return static_cast<double>(f) <= x ? f : std::bit_cast<float>(std::bit_cast<std::uint32_t>(f) - 1);
+}
+constexpr float holdEnd = floatAtMost(0.5 - static_cast<double>(edge)); // trapezoid: +1 up to here
+constexpr float fallEnd = floatAtMost(0.5 + static_cast<double>(edge)); // falling edge up to here
+static_assert(holdEnd > 0.0f && fallEnd > holdEnd);
+
 // The phase is counter * increment reduced modulo this double 2 pi.
 constexpr double twoPiDouble = 6.283185307179586;
 // Two-part 2 pi for an exact reduction: the high part keeps 27 significant bits, so for a quotient q below
@@ -123,23 +132,20 @@ struct KernelFor {
             V::select(V::greater(c, V::set1(static_cast<double>(k::topFraction))), falling, rising));
     }
 
-    // Shape 2, with c rounded to float first. The pieces are float except the falling edge, which is
-    // formed in double from the float product edgeSlope * c; all are selected as doubles holding floats.
+    // Shape 2, with c rounded to float first: all in float lanes. The two limits the definition compares in
+    // double become the largest floats not above them, which decide every float c the same way.
     static F trapezoid(D c) noexcept {
         const F cs = V::toFloat(c);
-        const D cd = V::toDouble(cs);
-        const F up = V::mulF(cs, V::set1F(k::edgeSlope));
-        const F last = V::subF(up, V::set1F(k::edgeSlope));
-        const D upD = V::toDouble(up);
-        const D falling =
-            V::toDouble(V::toFloat(V::sub(V::set1(static_cast<double>(k::edgeSlope) * 0.5), upD)));
-        const double e = static_cast<double>(k::edge);
-        D value = V::select(V::lessEqual(cd, V::set1(static_cast<double>(k::topFraction))), V::set1(-1.0),
-                            V::toDouble(last));
-        value = V::select(V::lessEqual(cd, V::set1(0.5 + e)), falling, value);
-        value = V::select(V::lessEqual(cd, V::set1(0.5 - e)), V::set1(1.0), value);
-        value = V::select(V::lessEqual(cd, V::set1(e)), upD, value);
-        return V::toFloat(value);
+        const F slope = V::set1F(k::edgeSlope);
+        const F up = V::mulF(cs, slope);
+        const F last = V::subF(up, slope);
+        // edgeSlope * 0.5 - edgeSlope * c: the difference in double, from the float product.
+        const F falling =
+            V::toFloat(V::sub(V::set1(static_cast<double>(k::edgeSlope) * 0.5), V::toDouble(up)));
+        F value = V::selectF(V::lessEqualF(cs, V::set1F(k::topFraction)), V::set1F(-1.0f), last);
+        value = V::selectF(V::lessEqualF(cs, V::set1F(k::fallEnd)), falling, value);
+        value = V::selectF(V::lessEqualF(cs, V::set1F(k::holdEnd)), V::set1F(1.0f), value);
+        return V::selectF(V::lessEqualF(cs, V::set1F(k::edge)), up, value);
     }
 
     // sin and cos of a phase 0 <= p <= 2 pi (rounded up to float 2 pi at most): the quadrant n is the
@@ -183,28 +189,43 @@ struct KernelFor {
         cosine = V::xorBits(V::xorBits(c, exchange), cosineSign);
     }
 
-    static void waveforms(int shape, const float* phase, float* a, float* b, int count) noexcept {
-        if (shape == 1) {
-            for (int j = 0; j < count; j += width) {
-                D sine, cosine;
-                sineCosine(V::toDouble(V::loadFloats(phase + j)), sine, cosine);
-                V::storeFloats(a + j, V::toFloat(sine));
-                if (b != nullptr) {
-                    V::storeFloats(b + j, V::toFloat(cosine));
-                }
+    // One loop per shape and tap count, so that nothing is decided per lane and every constant stays in a
+    // register.
+    template <bool twoTaps>
+    static void sineCosineLoop(const float* phase, float* a, float* b, int count) noexcept {
+        for (int j = 0; j < count; j += width) {
+            D sine, cosine;
+            sineCosine(V::toDouble(V::loadFloats(phase + j)), sine, cosine);
+            V::storeFloats(a + j, V::toFloat(sine));
+            if constexpr (twoTaps) {
+                V::storeFloats(b + j, V::toFloat(cosine));
             }
-            return;
         }
-        // c = frac(p / 2 pi): the product in float, frac in double; waveB a quarter cycle later.
+    }
+
+    // c = frac(p / 2 pi): the product in float, frac in double; waveB a quarter cycle later.
+    template <F (*shapeAt)(D), bool twoTaps>
+    static void cycleLoop(const float* phase, float* a, float* b, int count) noexcept {
         const F inverse = V::set1F(k::inverseTwoPi);
         for (int j = 0; j < count; j += width) {
             const F p = V::loadFloats(phase + j);
-            const D cA = fraction(V::toDouble(V::mulF(p, inverse)));
-            V::storeFloats(a + j, shape == 0 ? ramp(cA) : trapezoid(cA));
-            if (b != nullptr) {
-                const D cB = fraction(V::toDouble(V::mulF(V::addF(p, V::set1F(k::halfPi)), inverse)));
-                V::storeFloats(b + j, shape == 0 ? ramp(cB) : trapezoid(cB));
+            V::storeFloats(a + j, shapeAt(fraction(V::toDouble(V::mulF(p, inverse)))));
+            if constexpr (twoTaps) {
+                const F quarterOn = V::addF(p, V::set1F(k::halfPi));
+                V::storeFloats(b + j, shapeAt(fraction(V::toDouble(V::mulF(quarterOn, inverse)))));
             }
+        }
+    }
+
+    static void waveforms(int shape, const float* phase, float* a, float* b, int count) noexcept {
+        const bool twoTaps = b != nullptr;
+        if (shape == 1) {
+            twoTaps ? sineCosineLoop<true>(phase, a, b, count) : sineCosineLoop<false>(phase, a, b, count);
+        } else if (shape == 0) {
+            twoTaps ? cycleLoop<ramp, true>(phase, a, b, count) : cycleLoop<ramp, false>(phase, a, b, count);
+        } else {
+            twoTaps ? cycleLoop<trapezoid, true>(phase, a, b, count)
+                    : cycleLoop<trapezoid, false>(phase, a, b, count);
         }
     }
 

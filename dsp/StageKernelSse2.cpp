@@ -49,6 +49,10 @@ struct Sse2Vectors {
     static F set1F(float v) noexcept { return _mm_set1_ps(v); }
     static F addF(F a, F b) noexcept { return _mm_add_ps(a, b); }
     static F subF(F a, F b) noexcept { return _mm_sub_ps(a, b); }
+    static F lessEqualF(F a, F b) noexcept { return _mm_cmple_ps(a, b); }
+    static F selectF(F mask, F a, F b) noexcept {
+        return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
+    }
     static F mulF(F a, F b) noexcept { return _mm_mul_ps(a, b); }
     static F loadFloats(const float* p) noexcept {
         return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
