@@ -122,6 +122,31 @@ void ChorusStage::makeRoom(int frames) noexcept {
     historyEnd = lineLength;
 }
 
+// A ramp that has stopped leaves its arrays alone once they hold its value across the whole block.
+void ChorusStage::fillRamps(int frames, bool twoTaps) noexcept {
+    if (depthRamp.stepsRemaining() > 0) {
+        depthHeld = false;
+        if (twoTaps) {
+            depthRamp.fillPairs(depthA.data(), depthB.data(), frames);
+        } else {
+            depthRamp.fill(depthA.data(), frames);
+        }
+    } else if (!depthHeld || heldDepth != depthRamp.value()) {
+        heldDepth = depthRamp.value();
+        depthA.fill(heldDepth);
+        depthB.fill(heldDepth);
+        depthHeld = true;
+    }
+    if (wetRamp.stepsRemaining() > 0) {
+        wetHeld = false;
+        wetRamp.fill(wetLevel.data(), frames);
+    } else if (!wetHeld || heldWet != wetRamp.value()) {
+        heldWet = wetRamp.value();
+        wetLevel.fill(heldWet);
+        wetHeld = true;
+    }
+}
+
 // Each block first stores its inputs and ramp values, then the kernel computes it whole. Outputs are
 // written last, so they may be the input buffers.
 void ChorusStage::render(const float* inL, const float* inR, float* outL, float* outR, int frames) noexcept {
@@ -141,12 +166,7 @@ void ChorusStage::render(const float* inL, const float* inR, float* outL, float*
                 right[j] = right[j - lineLength];
             }
         }
-        if (twoTaps) {
-            depthRamp.fillPairs(depthA.data(), depthB.data(), n);
-        } else {
-            depthRamp.fill(depthA.data(), n);
-        }
-        wetRamp.fill(wetLevel.data(), n);
+        fillRamps(n, twoTaps);
         const StageBlock block{left,
                                inR != nullptr ? right : left,
                                depthA.data(),

@@ -64,6 +64,7 @@ private:
     // Inputs for two channels, or one (inR null); outputs for two taps, or one (outR null).
     void render(const float* inL, const float* inR, float* outL, float* outR, int frames) noexcept;
     void makeRoom(int frames) noexcept;
+    void fillRamps(int frames, bool twoTaps) noexcept;
 
     const StageKernel* kernel;
     // Every input the stage took, the last lineLength of them before historyEnd: the taps read them in
@@ -91,6 +92,11 @@ private:
     alignas(32) BlockArray modB{};
     alignas(32) BlockArray outA{};
     alignas(32) BlockArray outB{};
+    // Whether the ramp arrays hold a stopped ramp's value throughout, and which.
+    bool depthHeld = false;
+    bool wetHeld = false;
+    float heldDepth = 0.0f;
+    float heldWet = 0.0f;
 };
 
 } // namespace chorus

@@ -59,6 +59,8 @@ struct Avx2Vectors {
     static F mulF(F a, F b) noexcept { return _mm_mul_ps(a, b); }
     static F loadFloats(const float* p) noexcept { return _mm_loadu_ps(p); }
     static void storeFloats(float* p, F v) noexcept { _mm_storeu_ps(p, v); }
+    static F loadFour(const float* p) noexcept { return _mm_loadu_ps(p); }
+    static void storeFour(float* p, F v) noexcept { _mm_storeu_ps(p, v); }
     static D toDouble(F v) noexcept { return _mm256_cvtps_pd(v); }
     static F toFloat(D v) noexcept { return _mm256_cvtpd_ps(v); }
 

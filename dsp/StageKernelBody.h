@@ -295,12 +295,12 @@ struct KernelFor {
         }
     }
 
-    // history = input + denormal offset, in float.
+    // history = input + denormal offset, in float, four at a time whatever the double width.
     static void storeInputs(const float* input, float* history, int frames) noexcept {
         const F offset = V::set1F(k::denormalOffset);
         int j = 0;
-        for (; j + width <= frames; j += width) {
-            V::storeFloats(history + j, V::addF(V::loadFloats(input + j), offset));
+        for (; j + 4 <= frames; j += 4) {
+            V::storeFour(history + j, V::addF(V::loadFour(input + j), offset));
         }
         for (; j < frames; ++j) {
             history[j] = input[j] + k::denormalOffset;
