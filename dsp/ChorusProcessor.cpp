@@ -151,6 +151,12 @@ void ChorusProcessor::applyParameters(ParameterSet& set) {
     }
 }
 
+void ChorusProcessor::useKernel(KernelIsa isa) {
+    for (ChorusStage& s : stages) {
+        s.useKernel(isa);
+    }
+}
+
 void ChorusProcessor::onParametersReset(ParameterSet&) {}
 
 } // namespace chorus

@@ -31,6 +31,8 @@ public:
     void applyParameters(ParameterSet& set);
     void onParametersReset(ParameterSet& set);
     int getLatency() const { return 0; }
+    // Runs every stage on that instruction set's kernel (tests and benchmarks compare them).
+    void useKernel(KernelIsa isa);
 
     void processChunk(float** inputs, float** outputs, int frames) override;
 

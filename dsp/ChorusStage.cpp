@@ -9,16 +9,7 @@ namespace chorus {
 
 namespace {
 
-// Waveform constants, all single precision.
 constexpr float pi = 3.1415927f;
-constexpr float twoPi = 2.0f * pi;
-constexpr float inverseTwoPi = 1.0f / twoPi;
-constexpr float halfPi = pi * 0.5f;
-constexpr float edge = 0.05f;              // fraction of a cycle spent on each trapezoid or ramp edge
-constexpr float topFraction = 1.0f - edge; // 0.95
-constexpr float edgeSlope = 1.0f / edge;   // 20 per cycle
-constexpr float topSlope = 1.0f / topFraction;
-constexpr float denormalOffset = 1.0e-30f; // keeps silent input off the denormal range
 
 // The phase is reduced in double: a float phase that grows without bound quantises the sweep.
 constexpr double twoPiDouble = 6.283185307179586;
@@ -28,7 +19,6 @@ constexpr float lineMilliseconds = 5.0f;
 constexpr float secondsPerMillisecond = 0.001f;
 constexpr float lowestRateHz = 0.001f; // a rate of 0 or less runs at this
 constexpr float startRateHz = 0.5f;
-constexpr float startSweepScale = 0.95f;
 constexpr int startDelaySamples = 12;
 
 int clampedSampleRate(float requested) {
@@ -38,19 +28,18 @@ int clampedSampleRate(float requested) {
     return truncateToInt(std::min(requested, ChorusStage::maximumSampleRate));
 }
 
-double frac(double x) {
-    return x - std::floor(x);
-}
-
 } // namespace
 
 ChorusStage::ChorusStage(float sampleRate_)
-    : lineLength(0), depthRamp(rampStepSize), wetRamp(rampStepSize), sweepScale(startSweepScale),
-      sampleRate(clampedSampleRate(sampleRate_)) {
+    : kernel(&StageKernel::forIsa(StageKernel::fastestIsa())), historyEnd(0), lineLength(0),
+      depthRamp(rampStepSize), wetRamp(rampStepSize), sampleRate(clampedSampleRate(sampleRate_)) {
     inverseSampleRate = static_cast<float>(1.0 / sampleRate);
     lineLength = truncateToInt(static_cast<float>(sampleRate) * lineMilliseconds * secondsPerMillisecond);
-    lineL.assign(static_cast<std::size_t>(lineLength), 0.0f);
-    lineR.assign(static_cast<std::size_t>(lineLength), 0.0f);
+    // The line starts silent: lineLength zeros before the first input.
+    const auto capacity = static_cast<std::size_t>(lineLength + historyFrames + lanes);
+    historyL.assign(capacity, 0.0f);
+    historyR.assign(capacity, 0.0f);
+    historyEnd = lineLength;
     setRate(startRateHz);
     wetRamp.setTarget(1.0f);
     setDelaySamples(startDelaySamples);
@@ -92,180 +81,127 @@ float ChorusStage::currentPhase() const noexcept {
         std::fmod(static_cast<double>(frameCounter) * static_cast<double>(phaseIncrement), twoPiDouble));
 }
 
-namespace {
-
-// c is the position in the cycle, 0 to 1, in double precision.
-float shapeAt(int shape, double c) noexcept {
-    if (shape == ChorusStage::shapeRamp) {
-        // Rises -1 to +1 over 95 % of the cycle, falls back over the last 5 %.
-        if (c > topFraction) {
-            return static_cast<float>(2.0f * edgeSlope * (1.0 - c) - 1.0);
-        }
-        return static_cast<float>(2.0f * topSlope * c - 1.0);
-    }
-    // Trapezoid: 0 up to +1, hold, down to -1, hold, back up to 0.
-    const float cs = static_cast<float>(c);
-    if (cs <= edge) {
-        return edgeSlope * cs;
-    }
-    if (cs <= 0.5 - static_cast<double>(edge)) {
-        return 1.0f;
-    }
-    if (cs <= 0.5 + static_cast<double>(edge)) {
-        return static_cast<float>(static_cast<double>(edgeSlope) * 0.5 - static_cast<double>(edgeSlope * cs));
-    }
-    if (cs <= topFraction) {
-        return -1.0f;
-    }
-    return edgeSlope * cs - edgeSlope;
-}
-
-} // namespace
-
-// c = frac(p / 2 pi): the product in single precision, frac in double.
-float ChorusStage::waveA(float phase) const noexcept {
-    if (shape == shapeSine) {
-        return static_cast<float>(std::sin(static_cast<double>(phase)));
-    }
-    return shapeAt(shape, frac(static_cast<double>(phase * inverseTwoPi)));
+float ChorusStage::waveA(float phase_) const noexcept {
+    alignas(16) const float phases[lanes] = {phase_, phase_, phase_, phase_};
+    alignas(16) float values[lanes];
+    kernel->waveforms(shape, phases, values, nullptr, lanes);
+    return values[0];
 }
 
 // waveA a quarter cycle later.
-float ChorusStage::waveB(float phase) const noexcept {
-    if (shape == shapeSine) {
-        return static_cast<float>(std::cos(static_cast<double>(phase)));
-    }
-    return shapeAt(shape, frac(static_cast<double>((phase + halfPi) * inverseTwoPi)));
+float ChorusStage::waveB(float phase_) const noexcept {
+    alignas(16) const float phases[lanes] = {phase_, phase_, phase_, phase_};
+    alignas(16) float a[lanes];
+    alignas(16) float b[lanes];
+    kernel->waveforms(shape, phases, a, b, lanes);
+    return b[0];
 }
 
-// Delay d = (m * sweepScale + 1) * 0.5 * k + 1 samples, k the depth rounded to whole samples:
-// it sweeps between 1 + 0.025 k and 1 + 0.975 k. A depth ramp may end a little past the line length (960.6 on
-// a 960-sample line), yet its taps stay inside; only a read past the oldest sample is bounded, to that
-// sample, so the output is the plain arithmetic whenever the read is inside the line.
-ChorusStage::Tap ChorusStage::tapPosition(float depthSamples, float modulation) const noexcept {
-    const int k = truncateToInt(depthSamples + 0.5);
-    const double d = std::min(static_cast<double>(modulation * sweepScale + 1.0f) * 0.5 * k + 1.0,
-                              static_cast<double>(lineLength));
-    const int i = std::min(truncateToInt(d), lineLength - 1);
-    Tap tap{writePos - i, writePos - i - 1, d - i};
-    if (tap.a < 0) {
-        tap.a += lineLength;
-    }
-    if (tap.b < 0) {
-        tap.b += lineLength;
-    }
-    return tap;
-}
-
-// Linear interpolation between the samples i and i + 1 frames old.
-float ChorusStage::readTap(const float* line, const Tap& tap) noexcept {
-    const float older = line[tap.b];
-    const float newer = line[tap.a];
-    return static_cast<float>(newer + static_cast<double>(older - newer) * tap.f);
-}
-
-namespace {
-
-// Output gain 1 - 0.35 w: 0.65 at full wet level, 1 at none.
-inline float mixOut(float w, float wetSample, float dry) noexcept {
-    return static_cast<float>((1.0 - 0.35 * w) * static_cast<double>(w * wetSample + dry));
-}
-
-} // namespace
-
-// A run never crosses the end of the line, so writePos wraps once per run instead of per sample.
 void ChorusStage::processMono(const float* input, float* output, int frames) noexcept {
-    float* const line = lineL.data();
-    while (frames > 0) {
-        const int run = std::min(frames, lineLength - writePos);
-        for (int j = 0; j < run; ++j) {
-            const float x = input[j] + denormalOffset;
-            const float depthNow = depthRamp.next();
-            const float m = waveA(currentPhase());
-            const float y = readTap(line, tapPosition(depthNow, m));
-            line[writePos] = x;
-            const float w = wetRamp.next();
-            output[j] = mixOut(w, y, x);
-            ++frameCounter;
-            ++writePos;
-        }
-        if (writePos >= lineLength) {
-            writePos -= lineLength;
-        }
-        input += run;
-        output += run;
-        frames -= run;
-    }
+    render(input, nullptr, output, nullptr, frames);
 }
 
 // The depth ramp steps twice per frame here: the second tap is one step further along than the first.
 void ChorusStage::processMonoToStereo(const float* input, float* const outputs[2], int frames) noexcept {
-    float* const line = lineL.data();
-    float* outL = outputs[0];
-    float* outR = outputs[1];
-    while (frames > 0) {
-        const int run = std::min(frames, lineLength - writePos);
-        for (int j = 0; j < run; ++j) {
-            const float x = input[j] + denormalOffset;
-            const float phase = currentPhase();
-            const float depthA = depthRamp.next();
-            const Tap tapA = tapPosition(depthA, waveA(phase));
-            const float depthB = depthRamp.next();
-            const Tap tapB = tapPosition(depthB, waveB(phase));
-            const float yA = readTap(line, tapA);
-            const float yB = readTap(line, tapB);
-            line[writePos] = x;
-            const float w = wetRamp.next();
-            outL[j] = mixOut(w, yA, x);
-            outR[j] = mixOut(w, yB, x);
-            ++frameCounter;
-            ++writePos;
-        }
-        if (writePos >= lineLength) {
-            writePos -= lineLength;
-        }
-        input += run;
-        outL += run;
-        outR += run;
-        frames -= run;
-    }
+    render(input, nullptr, outputs[0], outputs[1], frames);
 }
 
 void ChorusStage::processStereo(const float* const inputs[2], float* const outputs[2], int frames) noexcept {
-    float* const left = lineL.data();
-    float* const right = lineR.data();
-    const float* inL = inputs[0];
-    const float* inR = inputs[1];
-    float* outL = outputs[0];
-    float* outR = outputs[1];
+    render(inputs[0], inputs[1], outputs[0], outputs[1], frames);
+}
+
+// Moves the last lineLength inputs back to the start once the history has no room for another block.
+void ChorusStage::makeRoom(int frames) noexcept {
+    const int padded = (frames + lanes - 1) / lanes * lanes;
+    if (historyEnd + padded <= static_cast<int>(historyL.size())) {
+        return;
+    }
+    const auto keep = static_cast<std::ptrdiff_t>(lineLength);
+    std::copy(historyL.begin() + historyEnd - keep, historyL.begin() + historyEnd, historyL.begin());
+    std::copy(historyR.begin() + historyEnd - keep, historyR.begin() + historyEnd, historyR.begin());
+    historyEnd = lineLength;
+}
+
+// A ramp that has stopped leaves its arrays alone once they hold its value across the whole block.
+void ChorusStage::fillRamps(int frames, bool twoTaps) noexcept {
+    if (depthRamp.stepsRemaining() > 0) {
+        depthHeld = false;
+        if (twoTaps) {
+            depthRamp.fillPairs(depthA.data(), depthB.data(), frames);
+        } else {
+            depthRamp.fill(depthA.data(), frames);
+        }
+    } else if (!depthHeld || heldDepth != depthRamp.value()) {
+        heldDepth = depthRamp.value();
+        depthA.fill(heldDepth);
+        depthB.fill(heldDepth);
+        depthHeld = true;
+    }
+    if (wetRamp.stepsRemaining() > 0) {
+        wetHeld = false;
+        wetRamp.fill(wetLevel.data(), frames);
+    } else if (!wetHeld || heldWet != wetRamp.value()) {
+        heldWet = wetRamp.value();
+        wetLevel.fill(heldWet);
+        wetHeld = true;
+    }
+}
+
+// Each block first stores its inputs and ramp values, then the kernel computes it whole. Outputs are
+// written last, so they may be the input buffers.
+void ChorusStage::render(const float* inL, const float* inR, float* outL, float* outR, int frames) noexcept {
+    const bool twoTaps = outR != nullptr;
     while (frames > 0) {
-        const int run = std::min(frames, lineLength - writePos);
-        for (int j = 0; j < run; ++j) {
-            const float xL = inL[j] + denormalOffset;
-            const float xR = inR[j] + denormalOffset;
-            const float phase = currentPhase();
-            const float depthA = depthRamp.next();
-            const Tap tapA = tapPosition(depthA, waveA(phase));
-            const float depthB = depthRamp.next();
-            const Tap tapB = tapPosition(depthB, waveB(phase));
-            const float yL = readTap(left, tapA);
-            const float yR = readTap(right, tapB);
-            left[writePos] = xL;
-            right[writePos] = xR;
-            const float w = wetRamp.next();
-            outL[j] = mixOut(w, yL, xL);
-            outR[j] = mixOut(w, yR, xR);
-            ++frameCounter;
-            ++writePos;
+        const int n = std::min(frames, blockFrames);
+        makeRoom(n);
+        float* const left = historyL.data() + historyEnd;
+        float* const right = historyR.data() + historyEnd;
+        kernel->storeInputs(inL, left, n);
+        if (inR != nullptr) {
+            kernel->storeInputs(inR, right, n);
+        } else {
+            // The right line is not written by one-input blocks: each of its slots keeps what it held a
+            // line length ago. Forward, as the source may overlap what this block writes.
+            for (int j = 0; j < n; ++j) {
+                right[j] = right[j - lineLength];
+            }
         }
-        if (writePos >= lineLength) {
-            writePos -= lineLength;
+        fillRamps(n, twoTaps);
+        const StageBlock block{left,
+                               inR != nullptr ? right : left,
+                               depthA.data(),
+                               depthB.data(),
+                               wetLevel.data(),
+                               phase.data(),
+                               modA.data(),
+                               modB.data(),
+                               outA.data(),
+                               outB.data(),
+                               frameCounter,
+                               phaseIncrement,
+                               shape,
+                               lineLength,
+                               n};
+        if (twoTaps) {
+            kernel->renderPair(block);
+            std::copy_n(outA.data(), n, outL);
+            std::copy_n(outB.data(), n, outR);
+        } else {
+            kernel->renderMono(block);
+            std::copy_n(outA.data(), n, outL);
         }
-        inL += run;
-        inR += run;
-        outL += run;
-        outR += run;
-        frames -= run;
+        historyEnd += n;
+        frameCounter += static_cast<std::uint64_t>(n);
+        writePos = static_cast<int>((static_cast<long long>(writePos) + n) % lineLength);
+        inL += n;
+        if (inR != nullptr) {
+            inR += n;
+        }
+        outL += n;
+        if (outR != nullptr) {
+            outR += n;
+        }
+        frames -= n;
     }
 }
 

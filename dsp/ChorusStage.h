@@ -1,7 +1,9 @@
 #pragma once
 
 #include "dsp/LinearRamp.h"
+#include "dsp/StageKernel.h"
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -9,6 +11,8 @@ namespace chorus {
 
 // One chorus voice: a 5 ms delay line per channel whose read position a low-frequency waveform sweeps,
 // mixed with the dry signal. Depth and wet level reach the audio through ramps of 0.01 per step.
+// The arithmetic runs a block at a time in the StageKernel; the stage keeps the state between blocks:
+// ramps, frame counter and the inputs the taps read.
 class ChorusStage final {
 public:
     enum Shape : int { shapeRamp = 0, shapeSine = 1, shapeTrapezoid = 2 };
@@ -27,6 +31,9 @@ public:
     void setDelaySamples(int samples) noexcept;
     void setWetPercent(float percent) noexcept;
     void setShape(int newShape) noexcept;
+    // The kernel is the fastest the processor runs unless a test or benchmark picks another; all give
+    // the same output.
+    void useKernel(KernelIsa isa) noexcept { kernel = &StageKernel::forIsa(isa); }
 
     float waveA(float phase) const noexcept;
     float waveB(float phase) const noexcept;
@@ -49,27 +56,47 @@ public:
     const LinearRamp& wet() const noexcept { return wetRamp; }
 
 private:
-    struct Tap {
-        int a;    // index of the sample i frames old
-        int b;    // index of the sample i + 1 frames old
-        double f; // interpolation weight of b
-    };
+    static constexpr int lanes = StageKernel::lanes;
+    static constexpr int blockFrames = StageKernel::blockFrames;
+    // Inputs kept between moves of the last lineLength of them back to the start of the history.
+    static constexpr int historyFrames = 8 * blockFrames;
 
-    Tap tapPosition(float depthSamples, float modulation) const noexcept;
-    static float readTap(const float* line, const Tap& tap) noexcept;
+    // Inputs for two channels, or one (inR null); outputs for two taps, or one (outR null).
+    void render(const float* inL, const float* inR, float* outL, float* outR, int frames) noexcept;
+    void makeRoom(int frames) noexcept;
+    void fillRamps(int frames, bool twoTaps) noexcept;
 
-    std::vector<float> lineL;
-    std::vector<float> lineR;
+    const StageKernel* kernel;
+    // Every input the stage took, the last lineLength of them before historyEnd: the taps read them in
+    // place, a frame i frames old at historyEnd - i.
+    std::vector<float> historyL;
+    std::vector<float> historyR;
+    int historyEnd;
     int lineLength;
     float phaseIncrement = 0.0f;
     LinearRamp depthRamp;
     LinearRamp wetRamp;
-    float sweepScale;
     int shape = shapeRamp;
     int writePos = 0;
     int sampleRate;
     float inverseSampleRate = 0.0f;
     std::uint64_t frameCounter = 0;
+
+    // Per-block values handed to the kernel.
+    using BlockArray = std::array<float, blockFrames + lanes>;
+    alignas(32) BlockArray depthA{};
+    alignas(32) BlockArray depthB{};
+    alignas(32) BlockArray wetLevel{};
+    alignas(32) BlockArray phase{};
+    alignas(32) BlockArray modA{};
+    alignas(32) BlockArray modB{};
+    alignas(32) BlockArray outA{};
+    alignas(32) BlockArray outB{};
+    // Whether the ramp arrays hold a stopped ramp's value throughout, and which.
+    bool depthHeld = false;
+    bool wetHeld = false;
+    float heldDepth = 0.0f;
+    float heldWet = 0.0f;
 };
 
 } // namespace chorus

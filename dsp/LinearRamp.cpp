@@ -38,6 +38,40 @@ float LinearRamp::advance(int frames) noexcept {
     return current;
 }
 
+// Steps while the ramp moves; the rest of the block holds the value it stopped at.
+void LinearRamp::fill(float* out, int count) noexcept {
+    int j = 0;
+    for (; j < count && stepsDone < totalSteps; ++j) {
+        out[j] = next();
+    }
+    holdValue(out + j, count - j);
+}
+
+void LinearRamp::fillPairs(float* first, float* second, int frames) noexcept {
+    int j = 0;
+    for (; j < frames && stepsDone < totalSteps; ++j) {
+        first[j] = next();
+        second[j] = next();
+    }
+    holdValue(first + j, frames - j);
+    holdValue(second + j, frames - j);
+}
+
+// The value from a local: a store through out could otherwise be the member, which defeats unrolling.
+void LinearRamp::holdValue(float* out, int count) const noexcept {
+    const float value = current;
+    int j = 0;
+    for (; j + 4 <= count; j += 4) {
+        out[j] = value;
+        out[j + 1] = value;
+        out[j + 2] = value;
+        out[j + 3] = value;
+    }
+    for (; j < count; ++j) {
+        out[j] = value;
+    }
+}
+
 void LinearRamp::setStepSize(float size) noexcept {
     stepSize = size > 0.0f ? size : std::numeric_limits<float>::epsilon();
 }

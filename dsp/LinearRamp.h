@@ -18,6 +18,10 @@ public:
         }
         return current;
     }
+    // The next `count` values of next(), in order.
+    void fill(float* out, int count) noexcept;
+    // Two next() values per frame: the first of each pair into first, the second into second.
+    void fillPairs(float* first, float* second, int frames) noexcept;
     void setStepSize(float size) noexcept;
 
     float value() const noexcept { return current; }
@@ -27,6 +31,8 @@ public:
     float step() const noexcept { return stepSize; }
 
 private:
+    void holdValue(float* out, int count) const noexcept;
+
     int totalSteps = 0;
     int stepsDone = 0;
     float stepSize;

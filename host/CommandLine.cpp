@@ -28,6 +28,7 @@ const std::set<std::string> playOptions = {"--program", "--param", "--seconds", 
 const std::set<std::string> logFlag = {"--log"};
 const std::set<std::string> playFlags = {"--log", "--loop"};
 const std::set<std::string> editorFlags = {"--log", "--play"};
+const std::set<std::string> benchOptions = {"--program", "--param", "--rate", "--block", "--seconds"};
 
 struct CommandShape {
     std::size_t minArguments;
@@ -39,7 +40,8 @@ struct CommandShape {
 const std::map<std::string, CommandShape> fileCommands = {
     {"info", {1, 1, &infoOptions}},         {"render", {3, 3, &renderOptions}},
     {"generate", {1, 1, &generateOptions}}, {"compare", {2, 2, &compareOptions}},
-    {"version", {0, 1, &versionOptions}},   {"play", {1, 2, &playOptions, &playFlags}}};
+    {"version", {0, 1, &versionOptions}},   {"play", {1, 2, &playOptions, &playFlags}},
+    {"bench", {1, 1, &benchOptions}}};
 const CommandShape editorCommand = {1, 1, &editorOptions, &editorFlags};
 
 bool isHelp(const std::string& arg) {
@@ -83,6 +85,7 @@ std::string CommandLine::usage(bool withEditor) {
         "  chorus-host compare A B [--tolerance T]\n"
         "  chorus-host play PLUGIN [IN.wav] [--loop] [--program N|NAME] [--param NAME=VALUE]...\n"
         "                   [--device NAME] [--buffer FRAMES] [--seconds S] [--log]\n"
+        "  chorus-host bench PLUGIN [--seconds S] [--block N] [--rate HZ] [--program N|NAME] [--param ...]\n"
         "  chorus-host --version [PLUGIN]\n"
         "  chorus-host --help\n";
     if (withEditor) {

@@ -1,4 +1,5 @@
 // chorus-host: loads a plug-in module through its "main" and runs it over audio files.
+#include "host/BenchCommand.h"
 #include "host/CommandLine.h"
 #include "host/HostCommands.h"
 #include "host/PlayCommand.h"
@@ -43,6 +44,9 @@ int main(int argc, char** argv) {
 #endif
         if (options.command == "play") {
             return PlayCommand::run(options, stdout, stderr);
+        }
+        if (options.command == "bench") {
+            return BenchCommand::run(options, stdout, stderr);
         }
         HostCommands commands(stdout, stderr);
         return commands.run(options);

@@ -21,6 +21,8 @@ public:
     void processStereo(const float* const inputs[2], float* const outputs[2], int frames);
 
     int lineLength() const { return length; }
+    // Places the waveform `frames` frames after construction, as if the stage had run that long.
+    void setFrameCounter(std::uint64_t frames) { frameCounter = frames; }
 
 private:
     float phase() const;

@@ -1,5 +1,7 @@
 #include "dsp/ChorusStage.h"
 
+#include "SineCosineSweep.h"
+
 #include <cmath>
 #include <cstdint>
 #include <gtest/gtest.h>
@@ -240,6 +242,16 @@ TEST(ChorusStage, UnusableSampleRatesStayInsideTheLine) {
         stage.processMono(l.data(), l.data(), 5000);
         for (float v : l) {
             ASSERT_TRUE(std::isfinite(v)) << rate;
+        }
+    }
+}
+
+// The sine waveform is a polynomial that must round to the library's float sin and cos. The full proof is
+// the sine-cosine-check program over every float phase; this samples every 4099th of them for each kernel.
+TEST(ChorusStage, SineWaveformRoundsLikeTheLibraryOnSampledPhases) {
+    for (chorus::KernelIsa isa : {chorus::KernelIsa::sse2, chorus::KernelIsa::avx2}) {
+        if (chorus::StageKernel::supported(isa)) {
+            EXPECT_EQ(countSineCosineMismatches(isa, 4099, stdout), 0u) << static_cast<int>(isa);
         }
     }
 }

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <cstdint>
+
+namespace chorus {
+
+// Instruction sets the block kernel is built for; every one computes the same bits.
+enum class KernelIsa { sse2, avx2 };
+
+// One block of a chorus stage, laid out for the kernel. The stage has already written the block's inputs
+// (plus the denormal offset) into its history and the ramp values into the arrays, so the kernel reads
+// only earlier frames and writes only its outputs. Arrays hold `frames` rounded up to StageKernel::lanes
+// entries; the extra lanes are computed and ignored.
+struct StageBlock {
+    const float* historyL; // the block's first input; the lineLength inputs before it precede it
+    const float* historyR; // the same pointer as historyL when one input feeds both taps
+    const float* depthA;   // depth ramp value of tap A per frame, in samples
+    const float* depthB;   // tap B (two-output blocks only)
+    const float* wet;      // wet level per frame, 0 to 1
+    float* phase;          // scratch: waveform phase per frame
+    float* modA;           // scratch: waveform values of taps A and B
+    float* modB;
+    float* outL;
+    float* outR;
+    std::uint64_t firstFrame; // frame counter of the block's first frame
+    float phaseIncrement;     // radians per frame
+    int shape;                // 0 ramp, 1 sine, 2 trapezoid
+    int lineLength;
+    int frames;
+};
+
+// The chorus stage's arithmetic a block at a time: waveform phases, waveform values, tap positions,
+// interpolation and the wet/dry mix, with every rounding of the per-sample definition kept.
+struct StageKernel {
+    static constexpr int lanes = 4;         // arrays are padded to a multiple of this
+    static constexpr int blockFrames = 256; // most frames one call takes
+
+    // One input, one output: tap A only, reading historyL.
+    void (*renderMono)(const StageBlock& block) noexcept;
+    // Two outputs: tap A from historyL into outL, tap B from historyR into outR.
+    void (*renderPair)(const StageBlock& block) noexcept;
+    // Waveform values of `count` phases (a multiple of lanes): waveA into a, waveB into b (b may be null).
+    // With the sine shape these are the library's sin and cos rounded to float.
+    void (*waveforms)(int shape, const float* phase, float* a, float* b, int count) noexcept;
+    // history[j] = input[j] + the denormal offset, for `frames` frames (no padding).
+    void (*storeInputs)(const float* input, float* history, int frames) noexcept;
+
+    static const StageKernel& forIsa(KernelIsa isa) noexcept;
+    // AVX2 where the processor and the system support it, else SSE2.
+    static KernelIsa fastestIsa() noexcept;
+    static bool supported(KernelIsa isa) noexcept;
+};
+
+// The kernels of each instruction set, defined in their own translation units.
+extern const StageKernel sse2StageKernel;
+extern const StageKernel avx2StageKernel;
+
+} // namespace chorus

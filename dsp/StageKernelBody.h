@@ -1,0 +1,317 @@
+// The block kernel's arithmetic, written once over a set of vector operations `V` (V::width lanes of
+// double, the same number of float lanes). Each instruction-set file includes this after choosing its
+// target, so everything here is compiled for that target; it has internal linkage on purpose, so that no
+// copy built for one instruction set can stand in for another's.
+//
+// Every step reproduces the per-sample definition's roundings exactly: float operations stay float,
+// double operations stay double, conversions happen where the definition converts, and nothing is fused
+// or reassociated. The only replacements are exact ones, each explained where it is made.
+#pragma once
+
+#include "dsp/StageKernel.h"
+
+#include <bit>
+#include <cmath>
+#include <cstdint>
+
+namespace chorus {
+namespace {
+
+namespace k {
+
+// Waveform constants, single precision as defined.
+constexpr float pi = 3.1415927f;
+constexpr float twoPi = 2.0f * pi;
+constexpr float inverseTwoPi = 1.0f / twoPi;
+constexpr float halfPi = pi * 0.5f;
+constexpr float edge = 0.05f;
+constexpr float topFraction = 1.0f - edge;
+constexpr float edgeSlope = 1.0f / edge;
+constexpr float topSlope = 1.0f / topFraction;
+constexpr float sweepScale = 0.95f;
+constexpr float denormalOffset = 1.0e-30f; // added to every input: keeps silent input off the denormal range
+
+// The largest float not above x, for comparisons of a float with a double limit.
+constexpr float floatAtMost(double x) {
+    const float f = static_cast<float>(x);
+    return static_cast<double>(f) <= x ? f : std::bit_cast<float>(std::bit_cast<std::uint32_t>(f) - 1);
+}
+constexpr float holdEnd = floatAtMost(0.5 - static_cast<double>(edge)); // trapezoid: +1 up to here
+constexpr float fallEnd = floatAtMost(0.5 + static_cast<double>(edge)); // falling edge up to here
+static_assert(holdEnd > 0.0f && fallEnd > holdEnd);
+
+// The phase is counter * increment reduced modulo this double 2 pi.
+constexpr double twoPiDouble = 6.283185307179586;
+// Two-part 2 pi for an exact reduction: the high part keeps 27 significant bits, so for a quotient q below
+// 2^26 both q * high and q * low (26 bits) are exact products.
+constexpr double twoPiHigh =
+    std::bit_cast<double>(std::bit_cast<std::uint64_t>(twoPiDouble) & ~((1ull << 26) - 1));
+constexpr double twoPiLow = twoPiDouble - twoPiHigh;
+// Counter * increment below this keeps the quotient below 2^26 (with one to spare for the correction).
+constexpr double exactReductionLimit = 67108864.0 * 6.0;
+constexpr double exactCounterLimit = 9007199254740992.0; // 2^53: counters convert to double exactly below
+
+// pi / 2 in two parts: the first has 33 bits, so n * first is exact for the quadrant n <= 4 and the
+// phase minus it is exact (the two are within a factor of two); the second carries the rest.
+constexpr double twoOverPi = 0x1.45f306dc9c883p-1;
+constexpr double halfPiHigh = 0x1.921fb54400000p+0;
+constexpr double halfPiLow = 0x1.0b4611a626331p-34;
+
+// Minimax polynomials for sin and cos on [-pi/4, pi/4], accurate to well under one double ulp; with the
+// reduction carried in two doubles the float rounding of the result equals the float rounding of the
+// library's sin and cos for every float phase from 0 to 2 pi (the exhaustive check confirms it).
+constexpr double sin1 = -0x1.5555555555549p-3;
+constexpr double sin2 = 0x1.111111110f8a6p-7;
+constexpr double sin3 = -0x1.a01a019c161d5p-13;
+constexpr double sin4 = 0x1.71de357b1fe7dp-19;
+constexpr double sin5 = -0x1.ae5e68a2b9cebp-26;
+constexpr double sin6 = 0x1.5d93a5acfd57cp-33;
+constexpr double cos1 = 0x1.555555555554cp-5;
+constexpr double cos2 = -0x1.6c16c16c15177p-10;
+constexpr double cos3 = 0x1.a01a019cb1590p-16;
+constexpr double cos4 = -0x1.27e4f809c52adp-22;
+constexpr double cos5 = 0x1.1ee9ebdb4b1c4p-29;
+constexpr double cos6 = -0x1.8fae9be8838d4p-37;
+
+} // namespace k
+
+template <class V>
+struct KernelFor {
+    using D = typename V::D;
+    using F = typename V::F;
+    static constexpr int width = V::width;
+
+    // 0, 1, ... width - 1.
+    static D laneIndex() noexcept { return V::laneIndex(); }
+
+    // fmod(counter * increment, 2 pi) for `count` consecutive frames, as float. While the quotient stays
+    // below 2^26 it is computed exactly without the library: q = floor(x / 2 pi) is estimated, corrected
+    // by one where the remainder falls outside [0, 2 pi), and x - q * 2 pi formed from exact pieces; the
+    // exact remainder is representable (fmod's always is), so the last subtraction returns it unrounded.
+    static void phases(std::uint64_t first, float increment, float* phase, int count) noexcept {
+        const double incrementD = static_cast<double>(increment);
+        const std::uint64_t last = first + static_cast<std::uint64_t>(count);
+        const double lastCounter = static_cast<double>(last);
+        if (lastCounter < k::exactCounterLimit && lastCounter * incrementD < k::exactReductionLimit) {
+            // Counters below 2^53: (double)(first + j) == (double)first + j exactly.
+            D counter = V::add(V::set1(static_cast<double>(first)), laneIndex());
+            const D step = V::set1(static_cast<double>(width));
+            const D inc = V::set1(incrementD);
+            for (int j = 0; j < count; j += width) {
+                const D x = V::mul(counter, inc);
+                D q = V::truncateSmall(V::mul(x, V::set1(1.0 / k::twoPiDouble)));
+                D r = remainder(x, q);
+                q = V::add(q, V::sub(V::andMask(V::greaterEqual(r, V::set1(k::twoPiDouble)), V::set1(1.0)),
+                                     V::andMask(V::less(r, V::set1(0.0)), V::set1(1.0))));
+                r = remainder(x, q);
+                V::storeFloats(phase + j, V::toFloat(r));
+                counter = V::add(counter, step);
+            }
+            return;
+        }
+        for (int j = 0; j < count; ++j) {
+            const double x = static_cast<double>(first + static_cast<std::uint64_t>(j)) * incrementD;
+            phase[j] = static_cast<float>(std::fmod(x, k::twoPiDouble));
+        }
+    }
+
+    static D remainder(D x, D q) noexcept {
+        return V::sub(V::sub(x, V::mul(q, V::set1(k::twoPiHigh))), V::mul(q, V::set1(k::twoPiLow)));
+    }
+
+    // frac(c) for c >= 0, in double.
+    static D fraction(D c) noexcept { return V::sub(c, V::truncateSmall(c)); }
+
+    // Shape 0: -1 to +1 over 95 % of the cycle, back to -1 over the last 5 %.
+    static F ramp(D c) noexcept {
+        const D one = V::set1(1.0);
+        const D falling =
+            V::sub(V::mul(V::set1(static_cast<double>(2.0f * k::edgeSlope)), V::sub(one, c)), one);
+        const D rising = V::sub(V::mul(V::set1(static_cast<double>(2.0f * k::topSlope)), c), one);
+        return V::toFloat(
+            V::select(V::greater(c, V::set1(static_cast<double>(k::topFraction))), falling, rising));
+    }
+
+    // Shape 2, with c rounded to float first: all in float lanes. The two limits the definition compares in
+    // double become the largest floats not above them, which decide every float c the same way.
+    static F trapezoid(D c) noexcept {
+        const F cs = V::toFloat(c);
+        const F slope = V::set1F(k::edgeSlope);
+        const F up = V::mulF(cs, slope);
+        const F last = V::subF(up, slope);
+        // edgeSlope * 0.5 - edgeSlope * c: the difference in double, from the float product.
+        const F falling =
+            V::toFloat(V::sub(V::set1(static_cast<double>(k::edgeSlope) * 0.5), V::toDouble(up)));
+        F value = V::selectF(V::lessEqualF(cs, V::set1F(k::topFraction)), V::set1F(-1.0f), last);
+        value = V::selectF(V::lessEqualF(cs, V::set1F(k::fallEnd)), falling, value);
+        value = V::selectF(V::lessEqualF(cs, V::set1F(k::holdEnd)), V::set1F(1.0f), value);
+        return V::selectF(V::lessEqualF(cs, V::set1F(k::edge)), up, value);
+    }
+
+    // sin and cos of a phase 0 <= p <= 2 pi (rounded up to float 2 pi at most): the quadrant n is the
+    // nearest multiple of pi / 2, the remainder a + t is kept in two doubles, and the two polynomials
+    // evaluate sin and cos of it to well under a double ulp.
+    static void sineCosine(D p, D& sine, D& cosine) noexcept {
+        const typename V::I quadrant = V::roundToInt(V::mul(p, V::set1(k::twoOverPi)));
+        const D n = V::intToDouble(quadrant);
+        const D y = V::sub(p, V::mul(n, V::set1(k::halfPiHigh)));
+        const D nLow = V::mul(n, V::set1(k::halfPiLow));
+        const D a = V::sub(y, nLow);
+        const D t = V::sub(V::sub(y, a), nLow);
+        const D z = V::mul(a, a);
+        const D half = V::set1(0.5);
+        const D one = V::set1(1.0);
+
+        const D v = V::mul(z, a);
+        D r = V::add(V::set1(k::sin5), V::mul(z, V::set1(k::sin6)));
+        r = V::add(V::set1(k::sin4), V::mul(z, r));
+        r = V::add(V::set1(k::sin3), V::mul(z, r));
+        r = V::add(V::set1(k::sin2), V::mul(z, r));
+        const D s = V::sub(a, V::sub(V::sub(V::mul(z, V::sub(V::mul(half, t), V::mul(v, r))), t),
+                                     V::mul(v, V::set1(k::sin1))));
+
+        D q = V::add(V::set1(k::cos5), V::mul(z, V::set1(k::cos6)));
+        q = V::add(V::set1(k::cos4), V::mul(z, q));
+        q = V::add(V::set1(k::cos3), V::mul(z, q));
+        q = V::add(V::set1(k::cos2), V::mul(z, q));
+        q = V::mul(z, V::add(V::set1(k::cos1), V::mul(z, q)));
+        const D hz = V::mul(half, z);
+        const D w = V::sub(one, hz);
+        const D c = V::add(w, V::add(V::sub(V::sub(one, w), hz), V::sub(V::mul(z, q), V::mul(a, t))));
+
+        // Quadrant n mod 4: odd quadrants exchange sin and cos; sin is negative in quadrants 2 and 3, cos
+        // in 1 and 2. Done on the bits, so n = 4 is quadrant 0 again.
+        const D exchange = V::andMask(V::xorBits(s, c), V::bitMask(quadrant, 1));
+        const D signBit = V::set1(-0.0);
+        const D sineSign = V::andMask(V::bitMask(quadrant, 2), signBit);
+        const D cosineSign = V::andMask(V::bitMask(V::addInt(quadrant, V::set1Int(1)), 2), signBit);
+        sine = V::xorBits(V::xorBits(s, exchange), sineSign);
+        cosine = V::xorBits(V::xorBits(c, exchange), cosineSign);
+    }
+
+    // One loop per shape and tap count, so that nothing is decided per lane and every constant stays in a
+    // register.
+    template <bool twoTaps>
+    static void sineCosineLoop(const float* phase, float* a, float* b, int count) noexcept {
+        for (int j = 0; j < count; j += width) {
+            D sine, cosine;
+            sineCosine(V::toDouble(V::loadFloats(phase + j)), sine, cosine);
+            V::storeFloats(a + j, V::toFloat(sine));
+            if constexpr (twoTaps) {
+                V::storeFloats(b + j, V::toFloat(cosine));
+            }
+        }
+    }
+
+    // c = frac(p / 2 pi): the product in float, frac in double; waveB a quarter cycle later.
+    template <F (*shapeAt)(D), bool twoTaps>
+    static void cycleLoop(const float* phase, float* a, float* b, int count) noexcept {
+        const F inverse = V::set1F(k::inverseTwoPi);
+        for (int j = 0; j < count; j += width) {
+            const F p = V::loadFloats(phase + j);
+            V::storeFloats(a + j, shapeAt(fraction(V::toDouble(V::mulF(p, inverse)))));
+            if constexpr (twoTaps) {
+                const F quarterOn = V::addF(p, V::set1F(k::halfPi));
+                V::storeFloats(b + j, shapeAt(fraction(V::toDouble(V::mulF(quarterOn, inverse)))));
+            }
+        }
+    }
+
+    static void waveforms(int shape, const float* phase, float* a, float* b, int count) noexcept {
+        const bool twoTaps = b != nullptr;
+        if (shape == 1) {
+            twoTaps ? sineCosineLoop<true>(phase, a, b, count) : sineCosineLoop<false>(phase, a, b, count);
+        } else if (shape == 0) {
+            twoTaps ? cycleLoop<ramp, true>(phase, a, b, count) : cycleLoop<ramp, false>(phase, a, b, count);
+        } else {
+            twoTaps ? cycleLoop<trapezoid, true>(phase, a, b, count)
+                    : cycleLoop<trapezoid, false>(phase, a, b, count);
+        }
+    }
+
+    // The tap of depth D and waveform value m for the frames `frame` (lane positions in the block):
+    // k = trunc(D + 0.5), d = min((m * sweepScale + 1) * 0.5 * k + 1, L), i = min(trunc(d), L - 1), f = d -
+    // i, then the interpolation newer + (older - newer) * f between the samples i and i + 1 frames old. D >=
+    // 0 and 1 <= d <= L, so i = trunc(min(d, L - 0.5)); every read is of an earlier frame.
+    static F tap(const float* history, typename V::I frame, F depth, F modulation, D length,
+                 D belowLength) noexcept {
+        const D k = V::truncateSmall(V::add(V::toDouble(depth), V::set1(0.5)));
+        const D scaled = V::toDouble(V::addF(V::mulF(modulation, V::set1F(k::sweepScale)), V::set1F(1.0f)));
+        const D d = V::min(V::add(V::mul(V::mul(scaled, V::set1(0.5)), k), V::set1(1.0)), length);
+        const typename V::I i = V::toInt(V::min(d, belowLength));
+        const D f = V::sub(d, V::intToDouble(i));
+        F older, newer;
+        V::loadPairs(history, V::subInt(frame, i), older, newer);
+        return V::toFloat(V::add(V::toDouble(newer), V::mul(V::toDouble(V::subF(older, newer)), f)));
+    }
+
+    // (1 - 0.35 w) * (w * y + x): the sum in float, the gain and product in double.
+    static F mix(F w, F y, F x) noexcept {
+        const D gain = V::sub(V::set1(1.0), V::mul(V::set1(0.35), V::toDouble(w)));
+        return V::toFloat(V::mul(gain, V::toDouble(V::addF(V::mulF(w, y), x))));
+    }
+
+    static int padded(int frames) noexcept {
+        return (frames + StageKernel::lanes - 1) & ~(StageKernel::lanes - 1);
+    }
+
+    static void renderMono(const StageBlock& block) noexcept {
+        const StageBlock b = block;
+        const int count = padded(b.frames);
+        phases(b.firstFrame, b.phaseIncrement, b.phase, count);
+        waveforms(b.shape, b.phase, b.modA, nullptr, count);
+        const D length = V::set1(static_cast<double>(b.lineLength));
+        const D belowLength = V::set1(static_cast<double>(b.lineLength) - 0.5);
+        typename V::I frame = V::intLaneIndex();
+        const typename V::I step = V::set1Int(width);
+        for (int j = 0; j < count; j += width) {
+            const F y = tap(b.historyL, frame, V::loadFloats(b.depthA + j), V::loadFloats(b.modA + j), length,
+                            belowLength);
+            V::storeFloats(b.outL + j, mix(V::loadFloats(b.wet + j), y, V::loadFloats(b.historyL + j)));
+            frame = V::addInt(frame, step);
+        }
+    }
+
+    // The block's fields are copied to locals: stores through the output pointers could otherwise be
+    // stores into the block, and every pointer would be reloaded each iteration.
+    static void renderPair(const StageBlock& block) noexcept {
+        const StageBlock b = block;
+        const int count = padded(b.frames);
+        phases(b.firstFrame, b.phaseIncrement, b.phase, count);
+        waveforms(b.shape, b.phase, b.modA, b.modB, count);
+        const D length = V::set1(static_cast<double>(b.lineLength));
+        const D belowLength = V::set1(static_cast<double>(b.lineLength) - 0.5);
+        typename V::I frame = V::intLaneIndex();
+        const typename V::I step = V::set1Int(width);
+        for (int j = 0; j < count; j += width) {
+            const F yL = tap(b.historyL, frame, V::loadFloats(b.depthA + j), V::loadFloats(b.modA + j),
+                             length, belowLength);
+            const F yR = tap(b.historyR, frame, V::loadFloats(b.depthB + j), V::loadFloats(b.modB + j),
+                             length, belowLength);
+            const F w = V::loadFloats(b.wet + j);
+            V::storeFloats(b.outL + j, mix(w, yL, V::loadFloats(b.historyL + j)));
+            V::storeFloats(b.outR + j, mix(w, yR, V::loadFloats(b.historyR + j)));
+            frame = V::addInt(frame, step);
+        }
+    }
+
+    // history = input + denormal offset, in float, four at a time whatever the double width.
+    static void storeInputs(const float* input, float* history, int frames) noexcept {
+        const F offset = V::set1F(k::denormalOffset);
+        int j = 0;
+        for (; j + 4 <= frames; j += 4) {
+            V::storeFour(history + j, V::addF(V::loadFour(input + j), offset));
+        }
+        for (; j < frames; ++j) {
+            history[j] = input[j] + k::denormalOffset;
+        }
+    }
+
+    static constexpr StageKernel table() noexcept {
+        return StageKernel{&KernelFor::renderMono, &KernelFor::renderPair, &KernelFor::waveforms,
+                           &KernelFor::storeInputs};
+    }
+};
+
+} // namespace
+} // namespace chorus
