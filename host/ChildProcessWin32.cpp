@@ -1,0 +1,121 @@
+#include "host/ChildProcess.h"
+
+#include <thread>
+#include <windows.h>
+
+namespace chorus::host {
+
+namespace {
+
+// Closes a kernel handle once, at the end of its scope.
+class Handle {
+public:
+    explicit Handle(HANDLE h = nullptr) : value(h) {}
+    ~Handle() { reset(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return value; }
+    HANDLE* out() { return &value; }
+    void reset() {
+        if (value != nullptr && value != INVALID_HANDLE_VALUE) {
+            CloseHandle(value);
+        }
+        value = nullptr;
+    }
+
+private:
+    HANDLE value;
+};
+
+// One argument quoted the way the C runtime splits a command line again.
+std::string quoted(const std::string& argument) {
+    if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
+        return argument;
+    }
+    std::string text = "\"";
+    size_t backslashes = 0;
+    for (char c : argument) {
+        if (c == '\\') {
+            ++backslashes;
+            continue;
+        }
+        text.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        backslashes = 0;
+        text += c;
+    }
+    text.append(backslashes * 2, '\\');
+    return text + "\"";
+}
+
+} // namespace
+
+std::string ChildProcess::selfPath() {
+    char path[MAX_PATH * 4];
+    const DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
+    return length > 0 && length < sizeof path ? std::string(path, length) : std::string();
+}
+
+ChildProcess::Result ChildProcess::run(const std::string& program, const std::vector<std::string>& arguments,
+                                       double timeoutSeconds) {
+    Result result;
+    SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+    Handle readEnd;
+    Handle writeEnd;
+    if (!CreatePipe(readEnd.out(), writeEnd.out(), &inherit, 0)) {
+        result.output = "cannot make a pipe";
+        return result;
+    }
+    SetHandleInformation(readEnd.get(), HANDLE_FLAG_INHERIT, 0);
+
+    std::string commandLine = quoted(program);
+    for (const auto& argument : arguments) {
+        commandLine += " " + quoted(argument);
+    }
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    startup.hStdOutput = writeEnd.get();
+    startup.hStdError = writeEnd.get();
+    PROCESS_INFORMATION process{};
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr,
+                        &startup, &process)) {
+        result.output = "cannot start " + program + " (error " + std::to_string(GetLastError()) + ")";
+        return result;
+    }
+    Handle processHandle(process.hProcess);
+    Handle threadHandle(process.hThread);
+    writeEnd.reset();
+
+    // The pipe is read on its own thread so that a chatty child never blocks on a full pipe.
+    std::string collected;
+    std::thread reader([&collected, pipe = readEnd.get()] {
+        char buffer[4096];
+        DWORD got = 0;
+        while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
+            collected.append(buffer, got);
+        }
+    });
+    const DWORD start = GetTickCount();
+    const auto limit = static_cast<DWORD>(timeoutSeconds * 1000.0);
+    const DWORD waited = WaitForSingleObject(processHandle.get(), limit);
+    if (waited != WAIT_OBJECT_0) {
+        TerminateProcess(processHandle.get(), 1);
+        WaitForSingleObject(processHandle.get(), INFINITE);
+        result.outcome = Outcome::timedOut;
+    }
+    reader.join();
+    result.output = std::move(collected);
+    result.seconds = static_cast<double>(GetTickCount() - start) / 1000.0;
+    if (result.outcome == Outcome::timedOut) {
+        return result;
+    }
+    DWORD code = 0;
+    GetExitCodeProcess(processHandle.get(), &code);
+    result.code = code;
+    // Exit codes with the top bits of an exception status are what a crash leaves behind.
+    result.outcome = (code & 0xC0000000u) == 0xC0000000u ? Outcome::crashed : Outcome::exited;
+    return result;
+}
+
+} // namespace chorus::host
