@@ -32,19 +32,26 @@ std::string quoted(const std::string& argument) {
     if (!argument.empty() && argument.find_first_of(" \t\"") == std::string::npos) {
         return argument;
     }
-    std::string text = "\"";
-    size_t backslashes = 0;
+    std::string text(1, '"');
+    std::size_t backslashes = 0;
     for (char c : argument) {
         if (c == '\\') {
             ++backslashes;
             continue;
         }
-        text.append(c == '"' ? backslashes * 2 + 1 : backslashes, '\\');
+        // Backslashes before a quote are doubled and the quote escaped; elsewhere they stand as they are.
+        const std::size_t written = c == '"' ? backslashes * 2 + 1 : backslashes;
+        for (std::size_t i = 0; i < written; ++i) {
+            text.push_back('\\');
+        }
         backslashes = 0;
-        text += c;
+        text.push_back(c);
     }
-    text.append(backslashes * 2, '\\');
-    return text + "\"";
+    for (std::size_t i = 0; i < backslashes * 2; ++i) {
+        text.push_back('\\');
+    }
+    text.push_back('"');
+    return text;
 }
 
 } // namespace
@@ -69,7 +76,8 @@ ChildProcess::Result ChildProcess::run(const std::string& program, const std::ve
 
     std::string commandLine = quoted(program);
     for (const auto& argument : arguments) {
-        commandLine += " " + quoted(argument);
+        commandLine.push_back(' ');
+        commandLine += quoted(argument);
     }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;

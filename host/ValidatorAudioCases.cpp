@@ -16,7 +16,7 @@ const float allRates[] = {8000.0f,  11025.0f,  22050.0f,  32000.0f,  44100.0f,  
 const float fewRates[] = {8000.0f, 44100.0f, 192000.0f, 768000.0f};
 const int fixedBlocks[] = {1, 2, 3, 17, 64, 512, 1024, 4096, 16384};
 constexpr int maxBlock = 16384;
-constexpr int framesAtLevel5 = 8192; // per instance and combination
+constexpr int framesAtLevel5 = 4096; // per instance and combination, beyond one full block
 
 std::vector<float> rates(const CaseContext& context) {
     if (context.options.level < 3) {
@@ -25,9 +25,15 @@ std::vector<float> rates(const CaseContext& context) {
     return {std::begin(allRates), std::end(allRates)};
 }
 
-std::vector<int> blockSizes(CaseContext& context) {
-    std::vector<int> sizes(std::begin(fixedBlocks), std::end(fixedBlocks));
-    for (int i = 0; i < context.scaled(2); ++i) {
+// Every fixed size meets several rates; from level 8 every size meets every rate.
+std::vector<int> blockSizes(CaseContext& context, std::size_t rateIndex) {
+    std::vector<int> sizes;
+    const std::size_t count = std::size(fixedBlocks);
+    const std::size_t perRate = context.options.level >= 8 ? count : 3;
+    for (std::size_t i = 0; i < perRate; ++i) {
+        sizes.push_back(fixedBlocks[(rateIndex * perRate + i) % count]);
+    }
+    for (int i = 0; i < context.scaled(1); ++i) {
         sizes.push_back(randomInt(context.rng, 1, maxBlock));
     }
     return sizes;
@@ -97,8 +103,10 @@ bool isSum(const GuardedBuffers& sum, const GuardedBuffers& prefill, const Guard
 // can), instance 1 adds into prefilled outputs, instance 2 adds in place; both sums must be exact.
 CaseResult runEntries(CaseContext& context, bool replacing) {
     int combinations = 0;
-    for (float rate : rates(context)) {
-        for (int block : blockSizes(context)) {
+    const auto rateList = rates(context);
+    for (std::size_t r = 0; r < rateList.size(); ++r) {
+        const float rate = rateList[r];
+        for (int block : blockSizes(context, r)) {
             auto list = drivers(context, replacing ? 2 : 3);
             std::string error;
             if (!makeInstances(context, list, error)) {
@@ -116,7 +124,7 @@ CaseResult runEntries(CaseContext& context, bool replacing) {
             const int ins = std::max(list[0].inputs(), 1);
             const int outs = std::max(list[0].outputs(), 1);
             const int wide = channelsFor(list[0]);
-            const int total = std::max(2 * block, context.scaled(framesAtLevel5));
+            const int total = block + context.scaled(framesAtLevel5);
             for (int done = 0, call = 0; done < total; ++call) {
                 const int frames =
                     std::min(call % 2 == 0 ? block : randomInt(context.rng, 1, block), total - done);
@@ -209,7 +217,7 @@ CaseResult blockSplit(CaseContext& context) {
             settings.apply(d, settings.values);
             d.start(rate, block);
         }
-        const int total = context.scaled(framesAtLevel5 * 4);
+        const int total = context.scaled(framesAtLevel5 * 2);
         const int ins = std::max(list[0].inputs(), 1);
         const int outs = std::max(list[0].outputs(), 1);
         GuardedBuffers input(ins, total);

@@ -16,7 +16,7 @@ namespace chorus::host {
 namespace {
 
 constexpr int chorusParameters = 5;
-constexpr double secondsPerRun = 0.35; // long enough for the deepest sweep to ramp in at every rate
+constexpr double secondsPerRun = 0.3; // long enough for the deepest sweep to ramp in at every rate
 const float modelRates[] = {11025.0f,  22050.0f,  44100.0f,  48000.0f,  88200.0f,  96000.0f,
                             176400.0f, 192000.0f, 352800.0f, 384000.0f, 705600.0f, 768000.0f};
 const float fewModelRates[] = {44100.0f, 176400.0f, 192000.0f};
@@ -26,6 +26,7 @@ struct Run {
     int program;
     int connectedInputs;
     int connectedOutputs;
+    bool automate; // without, the depth ramps all the way to the program's delay and stays there
 };
 
 // The module's parameters as its engine sees them, mirrored into the host's own table.
@@ -56,7 +57,7 @@ std::string compareRun(CaseContext& context, const Run& run) {
     std::string last = "program " + std::to_string(run.program);
     for (int done = 0, call = 0; done < total; ++call) {
         // Now and then what a host changes between blocks.
-        if (call > 0 && randomInt(rng, 0, 7) == 0) {
+        if (run.automate && call > 0 && randomInt(rng, 0, 7) == 0) {
             const int what = randomInt(rng, 0, 5);
             const int index = randomInt(rng, 0, chorusParameters - 1);
             if (what == 0) {
@@ -128,19 +129,23 @@ CaseResult modelCase(CaseContext& context) {
     const bool few = context.options.level <= 2;
     const auto rates = few ? std::vector<float>(std::begin(fewModelRates), std::end(fewModelRates))
                            : std::vector<float>(std::begin(modelRates), std::end(modelRates));
-    for (float rate : rates) {
+    // Programs 2 and 4 sweep deepest; the others take turns over the rates, all of them from level 8.
+    const int others[] = {0, 1, 3, 5, 6, 7};
+    for (std::size_t r = 0; r < rates.size(); ++r) {
         for (int program = 0; program < 8; ++program) {
-            if (!few || program == 2 || program == 4) {
-                runs.push_back({rate, program, 2, 2});
+            const bool deepest = program == 2 || program == 4;
+            const bool turn = !few && program == others[r % std::size(others)];
+            if (deepest || turn || context.options.level >= 8) {
+                runs.push_back({rates[r], program, 2, 2, false});
             }
         }
     }
-    runs.push_back({192000.0f, 4, 1, 2});
-    runs.push_back({176400.0f, 2, 1, 1});
-    for (int extra = context.scaled(4); extra > 0; --extra) {
-        runs.push_back(
-            {rates[static_cast<std::size_t>(randomInt(context.rng, 0, static_cast<int>(rates.size()) - 1))],
-             randomInt(context.rng, 0, 7), randomInt(context.rng, 1, 2), 2});
+    runs.push_back({192000.0f, 4, 1, 2, false});
+    runs.push_back({176400.0f, 2, 1, 1, false});
+    for (int extra = context.scaled(8); extra > 0; --extra) {
+        const auto rate =
+            static_cast<std::size_t>(randomInt(context.rng, 0, static_cast<int>(rates.size()) - 1));
+        runs.push_back({rates[rate], randomInt(context.rng, 0, 7), randomInt(context.rng, 1, 2), 2, true});
     }
     for (const auto& run : runs) {
         if (std::string problem = compareRun(context, run); !problem.empty()) {

@@ -6,6 +6,7 @@
 #include "host/ValidatorCase.h"
 
 #include <atomic>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <objbase.h>
@@ -104,6 +105,8 @@ CaseResult editorWithAutomation(CaseContext& context) {
                 return;
             }
             blocks.fetch_add(1);
+            // Paced like a host's audio thread, so that the window thread gets its share of two cores.
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
     });
     std::thread automation([&, seed = context.rng()] {
@@ -154,7 +157,8 @@ const char* oleState(HRESULT probe) {
 // after opening their editor. Both threads must end with the OLE state they had.
 CaseResult oleOnThreads(CaseContext& context) {
     const int instances = context.scaled(50, 10);
-    if (CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED) != S_OK) {
+    // The host initialises OLE on its window thread itself, as a host with drag and drop does.
+    if (OleInitialize(nullptr) != S_OK) {
         return CaseResult::fail("the window thread's OLE was initialised before the case began");
     }
     std::vector<std::unique_ptr<PluginDriver>> made;
@@ -171,7 +175,7 @@ CaseResult oleOnThreads(CaseContext& context) {
     });
     loader.join();
     if (made.size() != static_cast<std::size_t>(instances)) {
-        CoUninitialize();
+        OleUninitialize();
         return CaseResult::fail(error);
     }
     editor = hasEditor(*made.front());
@@ -187,7 +191,7 @@ CaseResult oleOnThreads(CaseContext& context) {
     if (SUCCEEDED(windowAfter)) {
         CoUninitialize();
     }
-    CoUninitialize();
+    OleUninitialize();
     if (!problem.empty()) {
         return CaseResult::fail(problem);
     }
