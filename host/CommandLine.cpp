@@ -51,7 +51,8 @@ std::string CommandLine::usage(bool withEditor) {
         "                     [--rate HZ] [--block N] [--mode replace|add] [--log]\n"
         "  chorus-host generate OUT.wav [--seconds S] [--rate HZ] [--channels 1|2]\n"
         "  chorus-host compare A.wav B.wav [--tolerance T]\n"
-        "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes M] [--only NAME]\n";
+        "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes M] [--only NAME]\n"
+        "                       [--watchdog S]\n";
     if (withEditor) {
         text += "  chorus-host editor PLUGIN [--program N|NAME] [--param NAME=VALUE]... [--screenshot FILE]\n"
                 "                     [--seconds S] [--log]\n";

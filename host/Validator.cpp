@@ -102,7 +102,8 @@ void CaseContext::note(const std::string& text) const {
 }
 
 std::string Validator::usage() {
-    return "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes M] [--only NAME]\n";
+    return "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes M] [--only NAME] [--watchdog "
+           "S]\n";
 }
 
 bool Validator::parse(const std::vector<std::string>& args, ValidatorOptions& options, std::string& caseName,
@@ -136,6 +137,11 @@ bool Validator::parse(const std::vector<std::string>& args, ValidatorOptions& op
             if (!CommandLine::parseNumber(value, options.minutes) || options.minutes < 0.0 ||
                 options.minutes > maxMinutes) {
                 error = "--minutes wants a number from 0 to 1440, got: " + value;
+                return false;
+            }
+        } else if (arg == "--watchdog") {
+            if (!CommandLine::parseNumber(value, options.watchdog) || options.watchdog <= 0.0) {
+                error = "--watchdog wants a number of seconds above 0, got: " + value;
                 return false;
             }
         } else if (arg == "--only") {
@@ -193,8 +199,10 @@ int Validator::runAll(const ValidatorOptions& options, std::FILE* out) {
                                                      "--level",  std::to_string(options.level),
                                                      "--seed",   std::to_string(options.seed + round),
                                                      caseOption, name};
-            const double timeout = watchdogBaseSeconds + watchdogFactor * entry.secondsAtLevel5 *
-                                                             std::max(1.0, options.level / 5.0);
+            const double timeout = options.watchdog > 0.0
+                                       ? options.watchdog
+                                       : watchdogBaseSeconds + watchdogFactor * entry.secondsAtLevel5 *
+                                                                   std::max(1.0, options.level / 5.0);
             const auto result = ChildProcess::run(self, arguments, timeout);
             const std::string verdict = verdictLine(result.output);
             std::string line;

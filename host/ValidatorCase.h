@@ -15,6 +15,7 @@ struct ValidatorOptions {
     std::uint32_t seed = 1; // the random sequences of every case follow from it
     double minutes = 0.0;   // above 0: repeat the whole list with new seeds until this much time has passed
     std::string only;       // run only the cases whose name contains this text
+    double watchdog = 0.0;  // above 0: seconds a case may take before it counts as hung
 };
 
 // What a case sees inside its child process: the loaded module, its own random generator and a place for

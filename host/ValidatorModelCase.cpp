@@ -152,8 +152,10 @@ CaseResult modelCase(CaseContext& context) {
             return CaseResult::fail(problem);
         }
     }
-    return CaseResult::pass(std::to_string(runs.size()) + " runs over rates and programs with automation, "
-                                                          "bit for bit equal to the reference arithmetic");
+    return CaseResult::pass(
+        std::to_string(runs.size()) +
+        " runs over rates, programs and channel layouts, some with automation, bit for bit "
+        "equal to the reference arithmetic");
 }
 
 } // namespace
