@@ -1,11 +1,14 @@
 #include "host/ChildProcess.h"
 
-#include <thread>
+#include <algorithm>
 #include <windows.h>
 
 namespace chorus::host {
 
 namespace {
+
+constexpr DWORD pollIntervalMs = 20;
+constexpr DWORD terminateWaitMs = 10000; // a killed child that does not go is left behind
 
 // Closes a kernel handle once, at the end of its scope.
 class Handle {
@@ -95,25 +98,34 @@ ChildProcess::Result ChildProcess::run(const std::string& program, const std::ve
     Handle threadHandle(process.hThread);
     writeEnd.reset();
 
-    // The pipe is read on its own thread so that a chatty child never blocks on a full pipe.
-    std::string collected;
-    std::thread reader([&collected, pipe = readEnd.get()] {
+    // The pipe is polled rather than read to its end: a crashed child under Wine may leave it open.
+    const auto drain = [&result, pipe = readEnd.get()] {
         char buffer[4096];
-        DWORD got = 0;
-        while (ReadFile(pipe, buffer, sizeof buffer, &got, nullptr) && got > 0) {
-            collected.append(buffer, got);
+        DWORD available = 0;
+        while (PeekNamedPipe(pipe, nullptr, 0, nullptr, &available, nullptr) && available > 0) {
+            DWORD got = 0;
+            if (!ReadFile(pipe, buffer, std::min<DWORD>(available, sizeof buffer), &got, nullptr) ||
+                got == 0) {
+                return;
+            }
+            result.output.append(buffer, got);
         }
-    });
+    };
     const DWORD start = GetTickCount();
     const auto limit = static_cast<DWORD>(timeoutSeconds * 1000.0);
-    const DWORD waited = WaitForSingleObject(processHandle.get(), limit);
-    if (waited != WAIT_OBJECT_0) {
-        TerminateProcess(processHandle.get(), 1);
-        WaitForSingleObject(processHandle.get(), INFINITE);
-        result.outcome = Outcome::timedOut;
+    for (;;) {
+        drain();
+        if (WaitForSingleObject(processHandle.get(), pollIntervalMs) == WAIT_OBJECT_0) {
+            break;
+        }
+        if (GetTickCount() - start > limit) {
+            TerminateProcess(processHandle.get(), 1);
+            WaitForSingleObject(processHandle.get(), terminateWaitMs);
+            result.outcome = Outcome::timedOut;
+            break;
+        }
     }
-    reader.join();
-    result.output = std::move(collected);
+    drain();
     result.seconds = static_cast<double>(GetTickCount() - start) / 1000.0;
     if (result.outcome == Outcome::timedOut) {
         return result;

@@ -127,14 +127,25 @@ CaseResult editorWithAutomation(CaseContext& context) {
             changes.fetch_add(1);
         }
     });
-    const int cycles = context.scaled(300, 20);
+    // One host window, as a host keeps it; the editor inside it is closed and opened again.
+    const int cycles = context.scaled(800, 40);
     std::string cycleProblem;
+    EditorWindow window(driver.host());
+    if (!window.open("validate", cycleProblem)) {
+        cycleProblem += " at the first open";
+    }
     for (int cycle = 0; cycle < cycles && cycleProblem.empty(); ++cycle) {
-        cycleProblem = editorCycle(driver);
-        if (!cycleProblem.empty()) {
-            cycleProblem += " at cycle " + std::to_string(cycle);
+        for (int i = 0; i < idlesPerCycle; ++i) {
+            window.run(0.0);
+            window.idle();
+        }
+        driver.host().dispatch(opEditorClose);
+        window.run(0.0);
+        if (driver.host().dispatch(opEditorOpen, 0, 0, window.handle()) == 0) {
+            cycleProblem = "the editor did not open again at cycle " + std::to_string(cycle);
         }
     }
+    window.close();
     stop = true;
     audio.join();
     automation.join();
@@ -212,7 +223,7 @@ CaseResult oleOnThreads(CaseContext& context) {
 
 std::vector<ValidatorCase> windowCases() {
     return {{"editor-cycles", editorCycles, 8.0},
-            {"editor-automation", editorWithAutomation, 15.0},
+            {"editor-automation", editorWithAutomation, 20.0},
             {"ole-threads", oleOnThreads, 5.0}};
 }
 
