@@ -15,7 +15,7 @@ Faulty* owner(EffectDescriptor* effect) {
     return static_cast<Faulty*>(effect->owner);
 }
 
-int32_t CHORUS_CDECL dispatch(EffectDescriptor* effect, int32_t opcode, int32_t, int32_t, void* ptr, float) {
+int32_t CHORUS_CDECL dispatch(EffectDescriptor* effect, int32_t opcode, int32_t, int32_t, void*, float) {
     switch (opcode) {
     case opClose:
         delete owner(effect);
@@ -26,11 +26,9 @@ int32_t CHORUS_CDECL dispatch(EffectDescriptor* effect, int32_t opcode, int32_t,
         }
         return 0;
     }
-    case opEditorRect: {
-        int* volatile nowhere = nullptr;
-        *nowhere = static_cast<int>(reinterpret_cast<intptr_t>(ptr));
-        return 1;
-    }
+    case opEditorRect:
+        // A null write may not fault where page 0 is mapped; a trap always does.
+        __builtin_trap();
     default:
         return 0;
     }
