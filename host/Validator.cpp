@@ -231,8 +231,9 @@ int Validator::runAll(const ValidatorOptions& options, std::FILE* out) {
                                                                          : "exit status ") +
                        code + ")" + (report.empty() ? "" : ": " + report);
             }
-            if (!ok && result.outcome != ChildProcess::Outcome::notStarted) {
-                // The child's notes say where it stood; they go before the line that counts.
+            if (!ok && !options.only.empty() && result.outcome != ChildProcess::Outcome::notStarted) {
+                // When a few cases are looked into, the child's notes (a sanitizer's report, say) go before
+                // the line that counts.
                 for (const auto& note : lines(result.output)) {
                     if (!note.empty() && note.rfind(resultPrefix, 0) != 0) {
                         std::fprintf(out, "    | %s\n", note.c_str());
