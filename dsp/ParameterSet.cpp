@@ -131,14 +131,23 @@ int ParameterSet::readBlock(int index, void* destination, int length, int offset
     return length;
 }
 
+// The count rises before the mark is set, and the mark is published with release: a thread that clears the
+// mark (acquire) then always finds the count that includes it, so the clear never hits the floor of 0 and the
+// count stays equal to the marks set whatever the interleaving. Counting after the mark let a concurrent
+// clear find 0, skip its decrement, and leave the count one too high for good.
 void ParameterSet::markChanged(int index) {
-    if (inRange(index) && records[static_cast<std::size_t>(index)].changed.exchange(1, relaxed) == 0) {
-        changedCount.fetch_add(1, relaxed);
+    if (!inRange(index)) {
+        return;
+    }
+    changedCount.fetch_add(1, relaxed);
+    if (records[static_cast<std::size_t>(index)].changed.exchange(1, std::memory_order_acq_rel) != 0) {
+        changedCount.fetch_sub(1, relaxed);
     }
 }
 
 void ParameterSet::clearChanged(int index) {
-    if (!inRange(index) || records[static_cast<std::size_t>(index)].changed.exchange(0, relaxed) == 0) {
+    if (!inRange(index) ||
+        records[static_cast<std::size_t>(index)].changed.exchange(0, std::memory_order_acq_rel) == 0) {
         return;
     }
     std::int32_t current = changedCount.load(relaxed);

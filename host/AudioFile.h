@@ -5,9 +5,8 @@
 
 namespace chorus::host {
 
-// Whole audio files in memory, interleaved 32-bit floats. Reading accepts 16-, 24- and 32-bit integer and
-// 32-bit float WAV; writing produces 32-bit float WAV, so rendered samples are kept exactly.
-// Backed by libsndfile, or by the multimedia file API on Windows.
+// Whole audio files in memory, interleaved 32-bit floats, for short material (the demo signal, tests).
+// Reads whatever AudioReader reads; writes 32-bit float WAV, so rendered samples are kept exactly.
 class AudioFile {
 public:
     int channels = 0;

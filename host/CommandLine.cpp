@@ -9,25 +9,35 @@ namespace chorus::host {
 
 namespace {
 
-constexpr int maxBlockSize = 1 << 20;  // frames
-constexpr int maxSampleRate = 1000000; // Hz
+constexpr int maxBlockSize = 1 << 20; // frames
 constexpr double maxSeconds = 3600.0;
 
 // The options with a value each command accepts; --log takes none and every command accepts it.
-const std::set<std::string> fileOptions = {"--program", "--param",   "--rate",      "--block",
-                                           "--mode",    "--seconds", "--tolerance", "--channels"};
+const std::set<std::string> infoOptions = {"--load", "--program", "--param", "--save", "--save-program"};
+const std::set<std::string> renderOptions = {"--program", "--param",  "--at",           "--automation",
+                                             "--load",    "--save",   "--save-program", "--block",
+                                             "--mode",    "--format", "--rate"};
+const std::set<std::string> generateOptions = {"--seconds", "--rate", "--channels", "--format"};
+const std::set<std::string> compareOptions = {"--tolerance"};
+const std::set<std::string> versionOptions = {};
 const std::set<std::string> editorOptions = {"--program", "--param", "--screenshot", "--seconds"};
 
 struct CommandShape {
-    std::size_t argumentCount;
+    std::size_t minArguments;
+    std::size_t maxArguments;
     const std::set<std::string>* valueOptions;
 };
 
-const std::map<std::string, CommandShape> fileCommands = {{"info", {1, &fileOptions}},
-                                                          {"render", {3, &fileOptions}},
-                                                          {"generate", {1, &fileOptions}},
-                                                          {"compare", {2, &fileOptions}}};
-const CommandShape editorCommand = {1, &editorOptions};
+const std::map<std::string, CommandShape> fileCommands = {{"info", {1, 1, &infoOptions}},
+                                                          {"render", {3, 3, &renderOptions}},
+                                                          {"generate", {1, 1, &generateOptions}},
+                                                          {"compare", {2, 2, &compareOptions}},
+                                                          {"version", {0, 1, &versionOptions}}};
+const CommandShape editorCommand = {1, 1, &editorOptions};
+
+bool isHelp(const std::string& arg) {
+    return arg == "--help" || arg == "-h" || arg == "help";
+}
 
 } // namespace
 
@@ -43,20 +53,38 @@ bool CommandLine::parseNumber(const std::string& text, double& value) {
     return result.ec == std::errc() && result.ptr == end && std::isfinite(value);
 }
 
+bool CommandLine::splitAssignment(const std::string& text, std::string& name, std::string& value) {
+    const size_t equals = text.find('=');
+    if (equals == std::string::npos || equals == 0 || equals + 1 == text.size()) {
+        return false;
+    }
+    name = text.substr(0, equals);
+    value = text.substr(equals + 1);
+    return true;
+}
+
 std::string CommandLine::usage(bool withEditor) {
     std::string text =
         "usage:\n"
-        "  chorus-host info PLUGIN [--log]\n"
-        "  chorus-host render PLUGIN IN.wav OUT.wav [--program N|NAME] [--param NAME=VALUE]...\n"
-        "                     [--rate HZ] [--block N] [--mode replace|add] [--log]\n"
-        "  chorus-host generate OUT.wav [--seconds S] [--rate HZ] [--channels 1|2]\n"
-        "  chorus-host compare A.wav B.wav [--tolerance T]\n"
+        "  chorus-host info PLUGIN [--load PRESET] [--program N|NAME] [--param NAME=VALUE]... [--save "
+        "PRESET]\n"
+        "  chorus-host render PLUGIN IN OUT.wav [--program N|NAME] [--param NAME=VALUE]...\n"
+        "                     [--at TIME NAME=VALUE|program=N|NAME]... [--automation FILE]\n"
+        "                     [--load PRESET] [--save PRESET] [--save-program PRESET]\n"
+        "                     [--format f32|s24|s16] [--block N] [--mode replace|add] [--quiet] [--log]\n"
+        "  chorus-host generate OUT.wav [--seconds S] [--rate HZ] [--channels 1|2] [--format f32|s24|s16]\n"
+        "  chorus-host compare A B [--tolerance T]\n"
         "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes M] [--only NAME]\n"
-        "                       [--watchdog S]\n";
+        "                       [--watchdog S]\n"
+        "  chorus-host --version [PLUGIN]\n"
+        "  chorus-host --help\n";
     if (withEditor) {
         text += "  chorus-host editor PLUGIN [--program N|NAME] [--param NAME=VALUE]... [--screenshot FILE]\n"
                 "                     [--seconds S] [--log]\n";
     }
+    text += "TIME is seconds with an s (1.5s) or frames (66150); an automation file holds one event a line:\n"
+            "  TIME NAME=VALUE, TIME program=N|NAME, or a ramp TIME1..TIME2 NAME=A..B; # starts a comment.\n"
+            "Exit status: 0 done, 1 failed (nothing written), 2 usage error, 3 compare found a difference.\n";
     return text;
 }
 
@@ -66,7 +94,13 @@ bool CommandLine::parse(const std::vector<std::string>& args, HostOptions& optio
         error = "no command given";
         return false;
     }
-    options.command = args[0];
+    for (const std::string& arg : args) {
+        if (isHelp(arg)) {
+            options.command = "help";
+            return true;
+        }
+    }
+    options.command = args[0] == "--version" ? "version" : args[0];
     const CommandShape* shape = nullptr;
     if (withEditor && options.command == "editor") {
         shape = &editorCommand;
@@ -86,15 +120,22 @@ bool CommandLine::parse(const std::vector<std::string>& args, HostOptions& optio
             options.log = true;
             continue;
         }
+        if (arg == "--quiet" && options.command != "editor") {
+            options.quiet = true;
+            continue;
+        }
         if (shape->valueOptions->count(arg) == 0) {
             error = "unknown option: " + arg;
             return false;
         }
-        if (i + 1 >= args.size()) {
-            error = "option " + arg + " needs a value";
+        const size_t valueCount = arg == "--at" ? 2 : 1;
+        if (i + valueCount >= args.size()) {
+            error = "option " + arg + (valueCount == 1 ? " needs a value" : " needs a time and NAME=VALUE");
             return false;
         }
         const std::string& value = args[++i];
+        std::string name;
+        std::string text;
         if (arg == "--program") {
             if (value.empty()) {
                 error = "--program needs a number or a name";
@@ -102,16 +143,27 @@ bool CommandLine::parse(const std::vector<std::string>& args, HostOptions& optio
             }
             options.program = value;
         } else if (arg == "--param") {
-            const size_t equals = value.find('=');
-            if (equals == std::string::npos || equals == 0 || equals + 1 == value.size()) {
+            if (!splitAssignment(value, name, text)) {
                 error = "--param wants NAME=VALUE, got: " + value;
                 return false;
             }
-            options.params.emplace_back(value.substr(0, equals), value.substr(equals + 1));
+            options.params.emplace_back(name, text);
+        } else if (arg == "--at") {
+            const std::string& assignment = args[++i];
+            if (!splitAssignment(assignment, name, text)) {
+                error = "--at wants TIME NAME=VALUE, got: " + value + " " + assignment;
+                return false;
+            }
+            options.timed.emplace_back(value, assignment);
         } else if (arg == "--rate") {
-            if (!parseWhole(value, options.sampleRate) || options.sampleRate < 1 ||
+            if (options.command == "render") {
+                error =
+                    "--rate is for generate: render runs at its input's rate and labels the output with it";
+                return false;
+            }
+            if (!parseWhole(value, options.sampleRate) || options.sampleRate < minSampleRate ||
                 options.sampleRate > maxSampleRate) {
-                error = "--rate wants a whole number of Hz from 1 to 1000000, got: " + value;
+                error = "--rate wants a whole number of Hz from 8000 to 768000, got: " + value;
                 return false;
             }
         } else if (arg == "--block") {
@@ -126,6 +178,11 @@ bool CommandLine::parse(const std::vector<std::string>& args, HostOptions& optio
                 return false;
             }
             options.replacing = value == "replace";
+        } else if (arg == "--format") {
+            if (!WavWriter::parseFormat(value, options.format)) {
+                error = "--format is f32, s24 or s16, got: " + value;
+                return false;
+            }
         } else if (arg == "--channels") {
             if (value != "1" && value != "2") {
                 error = "--channels is 1 or 2, got: " + value;
@@ -146,15 +203,25 @@ bool CommandLine::parse(const std::vector<std::string>& args, HostOptions& optio
             }
         } else {
             if (value.empty()) {
-                error = "--screenshot needs a file name";
+                error = arg + " needs a file name";
                 return false;
             }
-            options.screenshot = value;
+            std::string* target = arg == "--automation"     ? &options.automationFile
+                                  : arg == "--load"         ? &options.loadPreset
+                                  : arg == "--save"         ? &options.saveBank
+                                  : arg == "--save-program" ? &options.saveProgram
+                                                            : &options.screenshot;
+            *target = value;
         }
     }
-    if (options.arguments.size() != shape->argumentCount) {
-        error = options.command + " takes " + std::to_string(shape->argumentCount) + " argument" +
-                (shape->argumentCount == 1 ? "" : "s") + ", got " + std::to_string(options.arguments.size());
+    const size_t count = options.arguments.size();
+    if (count < shape->minArguments || count > shape->maxArguments) {
+        error = options.command + " takes " + std::to_string(shape->minArguments) + " argument" +
+                (shape->minArguments == 1 ? "" : "s") + ", got " + std::to_string(count);
+        if (shape->maxArguments != shape->minArguments) {
+            error = options.command + " takes at most " + std::to_string(shape->maxArguments) +
+                    " argument, got " + std::to_string(count);
+        }
         return false;
     }
     return true;

@@ -6,7 +6,8 @@
 
 namespace chorus::host {
 
-// The commands of chorus-host. Results go to out, errors and progress to err; each answers the exit status.
+// The commands of chorus-host. Results (info, compare, help, version) go to out; status, warnings,
+// progress and --log lines go to err. Each answers the exit status.
 class HostCommands {
 public:
     static constexpr int exitOk = 0;
@@ -21,12 +22,15 @@ public:
     int render(const HostOptions& options);
     int generate(const HostOptions& options);
     int compare(const HostOptions& options);
+    int version(const HostOptions& options);
 
     // Prints "chorus-host: message" to errors; answers exitFailure.
     static int fail(std::FILE* errors, const std::string& message);
 
 private:
     int fail(const std::string& message) { return fail(err, message); }
+    int usageError(const std::string& message);
+    void warn(const std::string& message);
 
     std::FILE* out;
     std::FILE* err;

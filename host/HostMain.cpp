@@ -34,6 +34,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "chorus-host: %s\n%s", error.c_str(), CommandLine::usage(withEditor).c_str());
         return HostCommands::exitUsage;
     }
+    if (options.command == "help") {
+        std::fputs(CommandLine::usage(withEditor).c_str(), stdout);
+        return HostCommands::exitOk;
+    }
     try {
 #ifdef CHORUS_HOST_EDITOR
         if (options.command == "editor") {

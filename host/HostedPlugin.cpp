@@ -38,6 +38,27 @@ bool sameName(const std::string& a, const std::string& b) {
            });
 }
 
+const char* hostRequestName(int32_t opcode) {
+    switch (opcode) {
+    case hostOpAutomate:
+        return "automate";
+    case hostOpVersion:
+        return "version";
+    case hostOpCurrentId:
+        return "currentId";
+    case hostOpIdle:
+        return "idle";
+    case hostOpPinConnected:
+        return "pinConnected";
+    case hostOpBeginGesture:
+        return "beginGesture";
+    case hostOpEndGesture:
+        return "endGesture";
+    default:
+        return "unknown";
+    }
+}
+
 } // namespace
 
 HostedPlugin::~HostedPlugin() {
@@ -163,6 +184,29 @@ void HostedPlugin::process(float** inputs, float** outputs, int32_t frames, bool
     }
 }
 
+// The request's name, then what its numbers mean: the parameter's name and shown value for an automated
+// parameter, the pin for a pin question.
+std::string HostedPlugin::describe(int32_t opcode, int32_t index, int32_t value) {
+    std::string text = hostRequestName(opcode);
+    const bool parameterRequest =
+        opcode == hostOpAutomate || opcode == hostOpBeginGesture || opcode == hostOpEndGesture;
+    if (parameterRequest && effect != nullptr && index >= 0 && index < effect->paramCount) {
+        text.append(" ").append(paramName(index));
+        if (opcode == hostOpAutomate) {
+            const std::string unit = paramUnit(index);
+            text.append(" (").append(paramDisplay(index));
+            if (!unit.empty()) {
+                text.append(" ").append(unit);
+            }
+            text.append(")");
+        }
+    } else if (opcode == hostOpPinConnected) {
+        text += value == 0 ? " input " : " output ";
+        text += std::to_string(index);
+    }
+    return text;
+}
+
 int32_t CHORUS_CDECL HostedPlugin::hostCallback(EffectDescriptor* effect, int32_t opcode, int32_t index,
                                                 int32_t value, void*, float opt) {
     // Called from inside the plug-in: nothing may be thrown back through it.
@@ -180,8 +224,9 @@ int32_t CHORUS_CDECL HostedPlugin::hostCallback(EffectDescriptor* effect, int32_
 int32_t HostedPlugin::answer(int32_t opcode, int32_t index, int32_t value, float opt) {
     received.push_back({opcode, index, value, opt});
     if (logStream != nullptr) {
-        std::fprintf(logStream, "host %d %d %d %g\n", static_cast<int>(opcode), static_cast<int>(index),
-                     static_cast<int>(value), static_cast<double>(opt));
+        std::fprintf(logStream, "host %d %d %d %g %s\n", static_cast<int>(opcode), static_cast<int>(index),
+                     static_cast<int>(value), static_cast<double>(opt),
+                     describe(opcode, index, value).c_str());
         std::fflush(logStream);
     }
     switch (opcode) {

@@ -29,7 +29,8 @@ public:
     HostedPlugin(const HostedPlugin&) = delete;
     HostedPlugin& operator=(const HostedPlugin&) = delete;
 
-    // Prints every host request as "host <opcode> <index> <value> <opt>" to the stream (null: silent).
+    // Prints every host request as "host <opcode> <index> <value> <opt> <name> [<details>]" to the stream
+    // (null: silent).
     void setLog(std::FILE* stream) noexcept { logStream = stream; }
     // How many input and output pins the host reports connected (pin-connected requests).
     void setConnectedPins(int inputs, int outputs) noexcept;
@@ -65,6 +66,7 @@ private:
     static int32_t CHORUS_CDECL hostCallback(EffectDescriptor* effect, int32_t opcode, int32_t index,
                                              int32_t value, void* ptr, float opt);
     int32_t answer(int32_t opcode, int32_t index, int32_t value, float opt);
+    std::string describe(int32_t opcode, int32_t index, int32_t value);
 
     EffectDescriptor* effect = nullptr;
     std::FILE* logStream = nullptr;

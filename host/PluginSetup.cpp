@@ -1,6 +1,20 @@
 #include "host/PluginSetup.h"
 
+#include "host/PresetFile.h"
+
 namespace chorus::host {
+
+namespace {
+
+std::vector<unsigned char> savedChunk(HostedPlugin& plugin, PresetKind kind) {
+    void* data = nullptr;
+    const int32_t size = plugin.dispatch(opSaveState, kind == PresetKind::program ? 1 : 0, 0, &data);
+    const auto* bytes = static_cast<const unsigned char*>(data);
+    return bytes != nullptr && size > 0 ? std::vector<unsigned char>(bytes, bytes + size)
+                                        : std::vector<unsigned char>{};
+}
+
+} // namespace
 
 bool PluginSetup::open(const HostOptions& options, ModuleLoader& loader, HostedPlugin& plugin, std::FILE* log,
                        std::string& error) {
@@ -15,27 +29,89 @@ bool PluginSetup::open(const HostOptions& options, ModuleLoader& loader, HostedP
     return true;
 }
 
-bool PluginSetup::apply(const HostOptions& options, HostedPlugin& plugin, std::string& error) {
+bool PluginSetup::apply(const HostOptions& options, HostedPlugin& plugin, const ParameterCatalog& catalog,
+                        std::vector<std::string>& warnings, std::string& error) {
     if (!options.program.empty()) {
         int number = -1;
         if (!CommandLine::parseWhole(options.program, number)) {
             number = plugin.findProgram(options.program);
         }
         if (number < 0 || number >= plugin.descriptor()->programCount) {
-            error = "no program " + options.program;
+            error = "no program " + options.program + " (there are " +
+                    std::to_string(plugin.descriptor()->programCount) + ", numbered from 0)";
             return false;
         }
         plugin.dispatch(opSelectProgram, 0, number);
     }
     for (const auto& [name, value] : options.params) {
-        const int32_t index = plugin.findParameter(name);
-        if (index < 0) {
-            error = "no parameter named " + name;
+        ParameterValue result;
+        if (!catalog.parse(name, value, result, error)) {
+            error = "--param " + error;
             return false;
         }
-        plugin.setParameterFromText(index, value);
+        if (result.clamped) {
+            warnings.push_back("--param " + catalog.clampWarning(name, value, result));
+        }
+        plugin.setParameter(result.index, result.normalised);
     }
     return true;
+}
+
+bool PluginSetup::apply(const HostOptions& options, HostedPlugin& plugin, std::string& error,
+                        std::FILE* warnings) {
+    ParameterCatalog catalog;
+    catalog.read(plugin);
+    std::vector<std::string> notes;
+    const bool applied = apply(options, plugin, catalog, notes, error);
+    for (const auto& note : notes) {
+        std::fprintf(warnings, "chorus-host: warning: %s\n", note.c_str());
+    }
+    return applied;
+}
+
+bool PluginSetup::loadPreset(const std::string& path, HostedPlugin& plugin, PresetKind& kind,
+                             std::string& error) {
+    Preset preset;
+    if (!PresetFile::read(path, preset, error)) {
+        return false;
+    }
+    kind = preset.kind;
+    // The load request always answers 0: whether the plug-in took the chunk shows in what it hands back.
+    const std::vector<unsigned char> before = savedChunk(plugin, preset.kind);
+    std::vector<unsigned char> chunk = preset.chunk; // the plug-in may convert the bytes in place
+    plugin.dispatch(opLoadState, preset.kind == PresetKind::program ? 1 : 0,
+                    static_cast<int32_t>(chunk.size()), chunk.data());
+    const std::vector<unsigned char> after = savedChunk(plugin, preset.kind);
+    if (after != preset.chunk && after == before) {
+        error = "the plug-in refused the " + std::to_string(preset.chunk.size()) + "-byte " +
+                PresetFile::kindName(preset.kind) + " chunk in " + path;
+        return false;
+    }
+    return true;
+}
+
+bool PluginSetup::savePreset(const std::string& path, PresetKind kind, HostedPlugin& plugin,
+                             std::string& error) {
+    Preset preset;
+    preset.kind = kind;
+    preset.chunk = savedChunk(plugin, kind);
+    if (preset.chunk.empty()) {
+        error =
+            "the plug-in gave no " + std::string(PresetFile::kindName(kind)) + " chunk to save in " + path;
+        return false;
+    }
+    return PresetFile::write(path, preset, error);
+}
+
+std::vector<std::string> PluginSetup::programNames(HostedPlugin& plugin) {
+    std::vector<std::string> names;
+    const int32_t current = plugin.dispatch(opCurrentProgram);
+    for (int32_t p = 0; p < plugin.descriptor()->programCount; ++p) {
+        plugin.dispatch(opSelectProgram, 0, p);
+        names.push_back(plugin.programName());
+    }
+    plugin.dispatch(opSelectProgram, 0, current);
+    return names;
 }
 
 } // namespace chorus::host

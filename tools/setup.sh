@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what building and testing need on Debian, idempotently: nothing is done when all is present.
 set -eu
-packages=(cmake ninja-build g++ g++-mingw-w64-i686 wine wine32:i386 xvfb openbox xdotool imagemagick
+packages=(cmake sox ninja-build g++ g++-mingw-w64-i686 wine wine32:i386 xvfb openbox xdotool imagemagick
           fonts-liberation fonts-dejavu-core libgtest-dev googletest libbenchmark-dev libsndfile1-dev
           python3 python3-pil clang-format x11-utils)
 missing=()

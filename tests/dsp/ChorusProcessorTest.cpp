@@ -1,5 +1,6 @@
 #include "EngineFixtures.h"
 
+#include <algorithm>
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
@@ -145,6 +146,42 @@ TEST(ChorusProcessor, LongCallsAreCutIntoBlockSizedChunks) {
         offset += piece;
     }
     EXPECT_EQ(outWhole.data, outPieces.data);
+}
+
+// A host's block size of 0 or less must not reach the chunk loop (it would never advance): the engine cuts in
+// chunks of one frame, with the same output.
+TEST(ChorusProcessor, BlockSizeOfZeroOrLessCutsSingleFrames) {
+    for (int blockSize : {0, -5}) {
+        ChorusParameterSet setA, setB;
+        auto odd = makeEngine(setA, 2, 2, 44100.0, blockSize);
+        auto single = makeEngine(setB, 2, 2, 44100.0, 1);
+        EXPECT_EQ(odd->getBlockSize(), 1);
+        Buffers in(2, 37), outOdd(2, 37), outSingle(2, 37);
+        in.fillNoise(11);
+        odd->render(in.get(), outOdd.get(), 37, false);
+        single->render(in.get(), outSingle.get(), 37, false);
+        EXPECT_EQ(outOdd.data, outSingle.data) << blockSize;
+    }
+}
+
+// Interleaved frames: sample c of a frame is channel c, in and out.
+TEST(ChorusProcessor, FrameEntryRoutesInterleavedChannels) {
+    ChorusParameterSet setA, setB;
+    setA.setRealValue(paramMix, 100.0f);
+    setB.setRealValue(paramMix, 100.0f);
+    auto framewise = makeEngine(setA, 2, 2);
+    auto blockwise = makeEngine(setB, 2, 2);
+    Buffers in(2, 600), expected(2, 600);
+    in.fillNoise(12);
+    std::fill(in.data[1].begin(), in.data[1].end(), 0.0f); // right silent: a swap shows at once
+    blockwise->render(in.get(), expected.get(), 600, false);
+    for (std::size_t j = 0; j < 600; ++j) {
+        float frameIn[2] = {in.data[0][j], in.data[1][j]};
+        float frameOut[2] = {};
+        framewise->processFrame(frameIn, frameOut);
+        ASSERT_EQ(frameOut[0], expected.data[0][j]) << j;
+        ASSERT_EQ(frameOut[1], expected.data[1][j]) << j;
+    }
 }
 
 TEST(ChorusProcessor, RoutesEachChannelConfiguration) {

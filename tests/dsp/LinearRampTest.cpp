@@ -35,6 +35,19 @@ TEST(LinearRamp, FallsTowardALowerTarget) {
     EXPECT_FLOAT_EQ(ramp.startValue(), 1.0f);
 }
 
+TEST(LinearRamp, ANewTargetStartsWhereTheRampStands) {
+    LinearRamp ramp(0.01f);
+    ramp.setTarget(1.0f);
+    for (int i = 0; i < 30; ++i) {
+        ramp.next();
+    }
+    const float here = ramp.value();
+    ramp.setTarget(0.0f);
+    EXPECT_EQ(ramp.startValue(), here);
+    EXPECT_EQ(ramp.stepsRemaining(), static_cast<int>(here / 0.01f));
+    EXPECT_FLOAT_EQ(ramp.next(), here - 0.01f);
+}
+
 TEST(LinearRamp, TargetAtTheCurrentValueTakesNoSteps) {
     LinearRamp ramp(0.01f);
     ramp.reset(0.3f);

@@ -14,6 +14,7 @@ work=native-vs-module
 mkdir -p "$work"
 "$wine_run" ./chorus-host.exe generate "$work/demo.wav" --seconds 3 >"$work/log.txt" 2>&1
 "$wine_run" ./chorus-host.exe generate "$work/mono.wav" --seconds 2 --channels 1 >>"$work/log.txt" 2>&1
+"$wine_run" ./chorus-host.exe generate "$work/demo48.wav" --seconds 2 --rate 48000 >>"$work/log.txt" 2>&1
 worst=0
 check() {
   local name=$1
@@ -30,4 +31,5 @@ for program in 0 1 2 3 4 5 6 7; do
 done
 check mono "$work/mono.wav" --program 5
 check add "$work/demo.wav" --program 4 --mode add --block 333
-check typed "$work/demo.wav" --param Freq=4,25 --param Stages=3 --rate 48000
+check typed "$work/demo48.wav" --param Freq=4,25 --param Stages=3
+check automated "$work/demo.wav" --at 0.5s program=Wobble --at 1s..2s Mix=0..100 --format s16
