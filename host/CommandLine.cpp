@@ -86,6 +86,8 @@ std::string CommandLine::usage(bool withEditor) {
         "  chorus-host play PLUGIN [IN.wav] [--loop] [--program N|NAME] [--param NAME=VALUE]...\n"
         "                   [--device NAME] [--buffer FRAMES] [--seconds S] [--log]\n"
         "  chorus-host bench PLUGIN [--seconds S] [--block N] [--rate HZ] [--program N|NAME] [--param ...]\n"
+        "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes M] [--only NAME]\n"
+        "                       [--watchdog S]\n"
         "  chorus-host --version [PLUGIN]\n"
         "  chorus-host --help\n";
     if (withEditor) {

@@ -3,6 +3,7 @@
 #include "host/CommandLine.h"
 #include "host/HostCommands.h"
 #include "host/PlayCommand.h"
+#include "host/Validator.h"
 #ifdef CHORUS_HOST_EDITOR
 #include "host/EditorCommand.h"
 #endif
@@ -26,6 +27,9 @@ constexpr bool withEditor = false;
 int main(int argc, char** argv) {
     using namespace chorus::host;
     const std::vector<std::string> args(argv + 1, argv + argc);
+    if (!args.empty() && args[0] == "validate") {
+        return Validator::main(args, stdout, stderr);
+    }
     HostOptions options;
     std::string error;
     if (!CommandLine::parse(args, options, error, withEditor)) {

@@ -10,10 +10,11 @@ namespace chorus::host {
 namespace {
 
 // The callback carries no user data: instances are found by their descriptor. The first request comes
-// from inside main, before any descriptor exists, and belongs to the instance being created.
+// from inside main, before any descriptor exists, and belongs to the instance this thread is creating
+// (threads may create instances at the same time).
 std::mutex registryMutex;
 std::vector<std::pair<EffectDescriptor*, HostedPlugin*>> registry;
-HostedPlugin* creating = nullptr;
+thread_local HostedPlugin* creating = nullptr;
 
 HostedPlugin* lookup(EffectDescriptor* effect) {
     std::lock_guard<std::mutex> lock(registryMutex);
