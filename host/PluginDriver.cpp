@@ -97,15 +97,15 @@ void PluginDriver::start(float rate, int blockSize) {
 
 std::vector<std::uint8_t> PluginDriver::save(bool programOnly) {
     void* data = nullptr;
-    const std::int32_t size = plugin.dispatch(opSaveState, programOnly ? 1 : 0, 0, &data);
+    const std::intptr_t size = plugin.dispatch(opSaveState, programOnly ? 1 : 0, 0, &data);
     const auto* bytes = static_cast<const std::uint8_t*>(data);
     return bytes != nullptr && size > 0 ? std::vector<std::uint8_t>(bytes, bytes + size)
                                         : std::vector<std::uint8_t>{};
 }
 
 std::int32_t PluginDriver::load(std::vector<std::uint8_t> bytes, bool programOnly) {
-    return plugin.dispatch(opLoadState, programOnly ? 1 : 0, static_cast<std::int32_t>(bytes.size()),
-                           bytes.data());
+    return static_cast<std::int32_t>(plugin.dispatch(opLoadState, programOnly ? 1 : 0,
+                                                     static_cast<std::intptr_t>(bytes.size()), bytes.data()));
 }
 
 std::vector<float> PluginDriver::parameterValues() {

@@ -64,7 +64,7 @@ int randomInt(std::mt19937& rng, int low, int high);
 template <typename F>
 std::vector<std::uint8_t> PluginDriver::saveInPieces(bool programOnly, std::mt19937& rng, F between) {
     void* data = nullptr;
-    const std::int32_t size = plugin.dispatch(opSaveState, programOnly ? 1 : 0, 0, &data);
+    const std::intptr_t size = plugin.dispatch(opSaveState, programOnly ? 1 : 0, 0, &data);
     std::vector<std::uint8_t> copy;
     if (data == nullptr || size <= 0) {
         return copy;

@@ -66,7 +66,7 @@ CaseResult descriptorCase(CaseContext& context) {
         return CaseResult::fail(
             "main created an instance although the host answered 0 to its version request");
     }
-    const std::int32_t closed = a.host().close();
+    const std::intptr_t closed = a.host().close();
     if (closed != 1) {
         return CaseResult::fail("the close request answered " + std::to_string(closed) + ", not 1");
     }
@@ -81,7 +81,7 @@ CaseResult editorRequests(CaseContext& context) {
         return CaseResult::fail(error);
     }
     EditorRect* rect = nullptr;
-    const std::int32_t answer = driver.host().dispatch(opEditorRect, 0, 0, &rect);
+    const std::intptr_t answer = driver.host().dispatch(opEditorRect, 0, 0, &rect);
     if ((driver.descriptor()->flags & flagHasEditor) == 0) {
         KeyRecord key{};
         if (answer != 0 || driver.host().dispatch(opEditorOpen, 0, 0, nullptr) != 0 ||
@@ -340,7 +340,7 @@ CaseResult stateRoundTrip(CaseContext& context) {
             fillSignal(in, rng, 16);
             a.host().process(in.pointers(), out.pointers(), 16, replacing);
         };
-        const int current = a.host().dispatch(opCurrentProgram);
+        const auto current = static_cast<int>(a.host().dispatch(opCurrentProgram));
         const auto bank = a.save(false);
         const auto program = a.save(true);
         const auto bankInPieces = a.saveInPieces(false, rng, busy);

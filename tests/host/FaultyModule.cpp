@@ -15,7 +15,7 @@ Faulty* owner(EffectDescriptor* effect) {
     return static_cast<Faulty*>(effect->owner);
 }
 
-int32_t CHORUS_CDECL dispatch(EffectDescriptor* effect, int32_t opcode, int32_t, int32_t, void*, float) {
+intptr_t CHORUS_CDECL dispatch(EffectDescriptor* effect, int32_t opcode, int32_t, intptr_t, void*, float) {
     switch (opcode) {
     case opClose:
         delete owner(effect);
