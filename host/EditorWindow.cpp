@@ -260,7 +260,7 @@ void EditorWindow::stepProgram(int delta) {
         return;
     }
     const int count = descriptor->programCount;
-    const int current = plugin.dispatch(opCurrentProgram);
+    const auto current = static_cast<int>(plugin.dispatch(opCurrentProgram));
     const int next = ((current + delta) % count + count) % count;
     plugin.dispatch(opSelectProgram, 0, next);
     updateTitle();

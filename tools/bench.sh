@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The chorus signal path's cost side by side, measured in one run so that the ratios hold on a busy machine:
 #   - the native engine (bench/chorus-bench, -O2) with the SSE2 and the AVX2 kernel,
-#   - the Windows module's own replacing entry under Wine (chorus-host bench): chorus-sse2.dll, held to
-#     SSE2, and chorus.dll, which takes AVX2 where the processor has it,
+#   - the Windows modules' own replacing entry under Wine (chorus-host bench), 32-bit and 64-bit:
+#     chorus-sse2.dll, held to SSE2, and chorus.dll, which takes AVX2 where the processor has it,
 #   - sox's chorus with four voices on 60 s of stereo, less sox's plain copy of the same file, per voice.
 # All in ns per frame per stage (per voice for sox), from processor time, not wall time: on a shared machine
 # wall time mostly measures the other processes. Usage: tools/bench.sh [SECONDS]  (default 60)
@@ -14,7 +14,9 @@ tools/setup.sh
 chorus_display_start
 work=$(mktemp -d)
 stop() {
-  WINEPREFIX="$PWD/build/win32/wineprefix" wineserver -k 2>/dev/null || true
+  for arch in win32 win64; do
+    WINEPREFIX="$PWD/build/$arch/wineprefix" wineserver -k 2>/dev/null || true
+  done
   chorus_display_stop
   rm -rf "$work"
 }
@@ -23,26 +25,29 @@ trap stop EXIT
 echo "building..." >&2
 cmake --preset native-release >/dev/null
 cmake --build --preset native-release --target chorus-bench >/dev/null
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target chorus chorus_sse2 chorus-host >/dev/null
+for arch in win32 win64; do
+  cmake --preset $arch >/dev/null
+  cmake --build --preset $arch --target chorus chorus_sse2 chorus-host >/dev/null
+done
 
 echo "native engine..." >&2
 build/native-release/bench/chorus-bench --benchmark_format=json --benchmark_min_time=0.5 \
   >"$work/native.json" 2>/dev/null
 
-echo "chorus.dll under Wine..." >&2
-export WINEPREFIX="$PWD/build/win32/wineprefix"
-touch "$work/dll-sse2.txt" "$work/dll.txt"
-# 32-bit Windows programs need a kernel that runs 32-bit code; some virtual machines have none.
-if tools/wine-run.sh build/win32/chorus-host.exe info build/win32/chorus.dll >/dev/null 2>&1; then
-  wineserver -p 2>/dev/null || true
-  tools/wine-run.sh build/win32/chorus-host.exe bench build/win32/chorus-sse2.dll --seconds "$seconds" \
-    >"$work/dll-sse2.txt"
-  tools/wine-run.sh build/win32/chorus-host.exe bench build/win32/chorus.dll --seconds "$seconds" \
-    >"$work/dll.txt"
-else
-  echo "32-bit Windows programs do not run here (Wine cannot start them): the dll columns stay empty" >&2
-fi
+for arch in win32 win64; do
+  touch "$work/$arch-sse2.txt" "$work/$arch.txt"
+  # Some kernels run no 32-bit programs at all: that build's columns then stay empty.
+  if ! tools/wine-run.sh build/$arch/chorus-host.exe info build/$arch/chorus.dll >/dev/null 2>&1; then
+    echo "$arch Windows programs do not run here: its dll columns stay empty" >&2
+    continue
+  fi
+  echo "$arch chorus.dll under Wine..." >&2
+  WINEPREFIX="$PWD/build/$arch/wineprefix" wineserver -p 2>/dev/null || true
+  tools/wine-run.sh build/$arch/chorus-host.exe bench build/$arch/chorus-sse2.dll --seconds "$seconds" \
+    >"$work/$arch-sse2.txt"
+  tools/wine-run.sh build/$arch/chorus-host.exe bench build/$arch/chorus.dll --seconds "$seconds" \
+    >"$work/$arch.txt"
+done
 
 sox_voice=""
 if command -v sox >/dev/null; then
@@ -84,11 +89,13 @@ def module(path):
         if len(parts) == 4 and parts[0] in shapes:
             rows[(parts[0], int(parts[1]), parts[2])] = float(parts[3])
     return rows
-dll_sse2, dll = module(f"{work}/dll-sse2.txt"), module(f"{work}/dll.txt")
-print("ns per frame per stage; native = engine at -O2, dll = chorus.dll's replacing entry under Wine")
-print("(chorus.dll takes AVX2 where the processor has it); ratio = dll / native")
-head = f"{'shape':<10} {'stages':>6} {'route':<8} {'native sse2':>11} {'dll sse2':>9} {'ratio':>6} " \
-       f"{'native avx2':>11} {'dll':>9} {'ratio':>6}"
+dlls = {name: module(f"{work}/{name}.txt") for name in ("win32-sse2", "win32", "win64-sse2", "win64")}
+print("ns per frame per stage; native = engine at -O2; win32/win64 = that chorus.dll's replacing entry under Wine")
+print("(the -sse2 module is held to SSE2; the other takes AVX2 where the processor has it); x = dll / native")
+fmt = lambda v: f"{v:.2f}" if v is not None else "-"
+ratio = lambda a, b: f"{a / b:.2f}" if a and b else "-"
+head = f"{'shape':<10} {'stages':>6} {'route':<8} {'native sse2':>11} {'win32 sse2':>10} {'x':>5} " \
+       f"{'win64 sse2':>10} {'x':>5} {'native avx2':>11} {'win32':>7} {'x':>5} {'win64':>7} {'x':>5}"
 if sox:
     head += f" {'sox/voice':>9} {'sox/native sse2':>15}"
 print(head)
@@ -97,11 +104,11 @@ for shape in shapes:
         for route in ("stereo", "mono-in"):
             k = (shape, stages, route)
             ns, na = native.get(k + (0,)), native.get(k + (1,))
-            ds, da = dll_sse2.get(k), dll.get(k)
-            fmt = lambda v: f"{v:.2f}" if v is not None else "-"
-            ratio = lambda a, b: f"{a / b:.2f}" if a and b else "-"
-            row = f"{shape:<10} {stages:>6} {route:<8} {fmt(ns):>11} {fmt(ds):>9} {ratio(ds, ns):>6} " \
-                  f"{fmt(na):>11} {fmt(da):>9} {ratio(da, na):>6}"
+            d = {name: rows.get(k) for name, rows in dlls.items()}
+            row = f"{shape:<10} {stages:>6} {route:<8} {fmt(ns):>11} " \
+                  f"{fmt(d['win32-sse2']):>10} {ratio(d['win32-sse2'], ns):>5} " \
+                  f"{fmt(d['win64-sse2']):>10} {ratio(d['win64-sse2'], ns):>5} {fmt(na):>11} " \
+                  f"{fmt(d['win32']):>7} {ratio(d['win32'], na):>5} {fmt(d['win64']):>7} {ratio(d['win64'], na):>5}"
             if sox:
                 row += f" {float(sox):>9.2f} {ratio(float(sox), ns):>15}"
             print(row)

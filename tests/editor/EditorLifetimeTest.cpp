@@ -212,7 +212,7 @@ TEST(EditorLifetime, ChangesFromAnotherThreadWaitForTheWindowThreadAndTheLastOne
     h.dispatch(opSampleRate, 0, 0, nullptr, 44100.0f);
     h.dispatch(opPower, 0, 1);
     void* data = nullptr;
-    const int32_t bankSize = h.dispatch(opSaveState, 0, 0, &data);
+    const intptr_t bankSize = h.dispatch(opSaveState, 0, 0, &data);
     std::vector<std::uint8_t> factoryBank(static_cast<std::uint8_t*>(data),
                                           static_cast<std::uint8_t*>(data) + bankSize);
     {
