@@ -120,6 +120,7 @@ WavReader::Opened WavReader::open(const std::string& path, std::string& error) {
                 return Opened::damaged;
             }
             encoding = get16(format);
+            extensible = encoding == encodingExtensible;
             channels = get16(format + 2);
             sampleRate = get32(format + 4);
             blockAlign = get16(format + 12);
@@ -141,8 +142,8 @@ WavReader::Opened WavReader::open(const std::string& path, std::string& error) {
                 encoding == encodingInteger && (bits == 8 || bits == 16 || bits == 24 || bits == 32);
             const bool floating = encoding == encodingFloat && (bits == 32 || bits == 64);
             if (!integer && !floating) {
-                error = path + ": WAV encoding " + std::to_string(encoding) + " with " +
-                        std::to_string(bits) +
+                error = path + (extensible ? ": extensible WAV sub-format " : ": WAV encoding ") +
+                        std::to_string(encoding) + " with " + std::to_string(bits) +
                         "-bit samples is not read (8/16/24/32-bit integer and 32/64-bit float are)";
                 return Opened::unsupported;
             }

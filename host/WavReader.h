@@ -26,7 +26,8 @@ public:
 private:
     std::string name;
     std::FILE* file = nullptr;
-    uint16_t encoding = 0; // 1 integer, 3 float
+    uint16_t encoding = 0;   // 1 integer, 3 float
+    bool extensible = false; // the encoding came from an extensible header's sub-format
     int bytesPerSample = 0;
     long long framesLeft = 0;
     std::vector<unsigned char> raw;

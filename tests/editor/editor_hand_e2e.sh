@@ -30,7 +30,7 @@ status=0
 fail() { echo "FAIL: $*"; status=1; }
 mark() { wc -l <"$log"; }
 # The values of "host 0 INDEX" (parameter automated) lines after line $2.
-sent() { tail -n +"$(($2 + 1))" "$log" | tr -d '\r' | sed -n "s/^host 0 $1 0 \([-0-9.e]*\)$/\1/p"; }
+sent() { tail -n +"$(($2 + 1))" "$log" | tr -d '\r' | sed -n "s/^host 0 $1 0 \([-0-9.e]*\) automate .*/\1/p"; }
 near() { awk -v a="$1" -v b="$2" 'BEGIN { d = a - b; exit !(d < 0.001 && d > -0.001) }'; }
 at() { xdotool mousemove $((x + $1)) $((y + $2)); sleep 0.15; }
 press() { at "$1" "$2"; xdotool mousedown 1; sleep 0.15; xdotool mouseup 1; sleep 0.3; }
