@@ -174,12 +174,7 @@ int HostCommands::info(const HostOptions& options) {
     for (size_t p = 0; p < names.size(); ++p) {
         std::fprintf(out, "program %d: %s\n", static_cast<int>(p), names[p].c_str());
     }
-    if (!options.saveBank.empty() &&
-        !PluginSetup::savePreset(options.saveBank, PresetKind::bank, plugin, error)) {
-        return fail(error);
-    }
-    if (!options.saveProgram.empty() &&
-        !PluginSetup::savePreset(options.saveProgram, PresetKind::program, plugin, error)) {
+    if (!PluginSetup::savePresets(options, plugin, error)) {
         return fail(error);
     }
     plugin.close();
@@ -302,12 +297,7 @@ int HostCommands::render(const HostOptions& options) {
     if (!output.finish(error)) {
         return fail(error);
     }
-    if (!options.saveBank.empty() &&
-        !PluginSetup::savePreset(options.saveBank, PresetKind::bank, plugin, error)) {
-        return fail(error);
-    }
-    if (!options.saveProgram.empty() &&
-        !PluginSetup::savePreset(options.saveProgram, PresetKind::program, plugin, error)) {
+    if (!PluginSetup::savePresets(options, plugin, error)) {
         return fail(error);
     }
     plugin.close();

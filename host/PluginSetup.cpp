@@ -103,6 +103,12 @@ bool PluginSetup::savePreset(const std::string& path, PresetKind kind, HostedPlu
     return PresetFile::write(path, preset, error);
 }
 
+bool PluginSetup::savePresets(const HostOptions& options, HostedPlugin& plugin, std::string& error) {
+    return (options.saveBank.empty() || savePreset(options.saveBank, PresetKind::bank, plugin, error)) &&
+           (options.saveProgram.empty() ||
+            savePreset(options.saveProgram, PresetKind::program, plugin, error));
+}
+
 std::vector<std::string> PluginSetup::programNames(HostedPlugin& plugin) {
     std::vector<std::string> names;
     const auto current = static_cast<int32_t>(plugin.dispatch(opCurrentProgram));

@@ -35,6 +35,8 @@ public:
     // Saves the plug-in's bank, or its selected program, as a preset file.
     static bool savePreset(const std::string& path, PresetKind kind, HostedPlugin& plugin,
                            std::string& error);
+    // Saves the bank and the program where the options ask for them (--save, --save-program).
+    static bool savePresets(const HostOptions& options, HostedPlugin& plugin, std::string& error);
     // The plug-in's program names, in order (selects each, then returns to the selected one).
     static std::vector<std::string> programNames(HostedPlugin& plugin);
 };
