@@ -9,7 +9,8 @@ namespace chorus::host {
 class LiveSource;
 
 // The sound device of the platform, fed by a LiveSource from the device's own real-time thread: PulseAudio
-// natively, the multimedia wave-out API on Windows. One stream of interleaved stereo at the source's rate.
+// natively, the audio engine's shared mode (WASAPI) on Windows. One stream of interleaved stereo at the
+// source's rate.
 class AudioOutput {
 public:
     static constexpr int defaultBufferFrames = 1024;
@@ -30,15 +31,28 @@ public:
     // Closes the stream at once; the source is not called afterwards. Safe to call twice.
     void stop();
 
+    // Whole blocks of silence played before the source's first: what a device or sound server drops while
+    // its stream starts up (measured: up to 0.15 s through a sound server's monitor) is then silence.
+    static int leadInBlocks(int sampleRate, int blockFrames) noexcept;
+
     // How many times the device ran dry before the next block was there.
     long long underruns() const noexcept { return underrunCount.load(std::memory_order_relaxed); }
     // The device actually opened, as the system names it.
     const std::string& deviceName() const noexcept { return name; }
 
-    struct Backend; // the platform's part
-
 private:
-    std::unique_ptr<Backend> backend;
+    // The platform's part: each back-end file defines it and the three functions below.
+    struct Backend;
+    struct BackendDeleter {
+        void operator()(Backend* backend) const noexcept;
+    };
+    // Opens and starts the device; nullptr with a message when it cannot.
+    static Backend* openBackend(const std::string& device, int bufferFrames, LiveSource& source,
+                                std::atomic<long long>& underruns, std::string& name, std::string& error);
+    // Lets what is queued play out.
+    static void drainBackend(Backend& backend);
+
+    std::unique_ptr<Backend, BackendDeleter> backend;
     std::atomic<long long> underrunCount{0};
     std::string name;
 };

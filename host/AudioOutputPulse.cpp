@@ -4,6 +4,7 @@
 #include "host/AudioOutput.h"
 #include "host/LiveSource.h"
 
+#include <algorithm>
 #include <pulse/pulseaudio.h>
 
 namespace chorus::host {
@@ -34,6 +35,7 @@ struct AudioOutput::Backend {
     LiveSource* source = nullptr;
     std::atomic<long long>* underruns = nullptr;
     std::atomic<bool> draining{false};
+    long long silentFrames = 0; // lead-in still to play; touched only on PulseAudio's thread once started
 
     ~Backend() { close(); }
 
@@ -61,7 +63,13 @@ struct AudioOutput::Backend {
                 pa_stream_cancel_write(s);
                 return;
             }
-            backend->source->render(static_cast<float*>(data), frames);
+            const auto silent = static_cast<int>(std::min<long long>(backend->silentFrames, frames));
+            std::fill_n(static_cast<float*>(data), static_cast<std::size_t>(silent) * LiveSource::channels,
+                        0.0f);
+            backend->silentFrames -= silent;
+            backend->source->render(static_cast<float*>(data) +
+                                        static_cast<std::size_t>(silent) * LiveSource::channels,
+                                    frames - silent);
             const std::size_t written = static_cast<std::size_t>(frames) * frameBytes;
             pa_stream_write(s, data, written, nullptr, 0, PA_SEEK_RELATIVE);
             requested -= written;
@@ -118,6 +126,8 @@ struct AudioOutput::Backend {
         pa_stream_set_state_callback(stream, streamChanged, this);
         pa_stream_set_write_callback(stream, writeWanted, this);
         pa_stream_set_underflow_callback(stream, ranDry, this);
+        silentFrames =
+            static_cast<long long>(leadInBlocks(source->sampleRate(), bufferFrames)) * bufferFrames;
         const auto blockBytes =
             static_cast<std::uint32_t>(static_cast<std::size_t>(bufferFrames) * frameBytes);
         pa_buffer_attr attributes{};
@@ -194,33 +204,24 @@ struct AudioOutput::Backend {
     }
 };
 
-AudioOutput::AudioOutput() = default;
-
-AudioOutput::~AudioOutput() {
-    stop();
-}
-
-bool AudioOutput::start(const std::string& device, int bufferFrames, LiveSource& source, std::string& error) {
-    stop();
-    backend = std::make_unique<Backend>();
+AudioOutput::Backend* AudioOutput::openBackend(const std::string& device, int bufferFrames,
+                                               LiveSource& source, std::atomic<long long>& underruns,
+                                               std::string& name, std::string& error) {
+    auto backend = std::make_unique<Backend>();
     backend->source = &source;
-    backend->underruns = &underrunCount;
+    backend->underruns = &underruns;
     if (!backend->open(device, bufferFrames, name, error)) {
-        backend.reset();
-        return false;
+        return nullptr;
     }
-    return true;
+    return backend.release();
 }
 
-void AudioOutput::drain() {
-    if (backend != nullptr) {
-        backend->drain();
-    }
-    stop();
+void AudioOutput::drainBackend(Backend& backend) {
+    backend.drain();
 }
 
-void AudioOutput::stop() {
-    backend.reset();
+void AudioOutput::BackendDeleter::operator()(Backend* backend) const noexcept {
+    delete backend;
 }
 
 } // namespace chorus::host

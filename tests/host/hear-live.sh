@@ -3,7 +3,8 @@
 # Plays 10 s of the demo through the plug-in with "HOST play" into a PulseAudio null sink started (and
 # stopped, by its PID) here, records the sink's monitor, renders the same input and settings offline with
 # "HOST render", and lets CHECKER compare the two (alignment, level, spectrum, length, dropouts).
-# Exits 77 (skipped) when PulseAudio's daemon or recorder is not installed.
+# Exits 77 (skipped) when PulseAudio's daemon or recorder is not installed. CHORUS_PLAY_SERVER_LATENCY_MS, when
+# set, is the sound server's buffer for the player alone (not the recorder).
 set -u
 module=$1
 shift
@@ -44,14 +45,18 @@ buffer=8192 # frames (0.19 s, three queued): Wine adds its own buffering, and a 
 "${host[@]}" render "$module" "$work/in.wav" "$work/render.wav" "${settings[@]}" --block $buffer \
   >>"$work/host.log" 2>&1 || { cat "$work/host.log"; exit 1; }
 
-parec -d heard.monitor --file-format=wav --format=float32le --rate=44100 --channels=2 "$work/heard.wav" &
+# A recorder of low latency keeps the sink rendering in small steps: with the default (seconds) the sink
+# rewinds when the player joins, and the monitor's recording of the first 0.2 s comes out torn.
+parec --latency-msec=20 -d heard.monitor --file-format=wav --format=float32le --rate=44100 --channels=2 "$work/heard.wav" &
 recorder=$!
 # Play only once the recorder is taking in the sink's (silent) output.
 for _ in $(seq 100); do
   [ "$(stat -c %s "$work/heard.wav" 2>/dev/null || echo 0)" -gt 65536 ] && break
   sleep 0.1
 done
-"${host[@]}" play "$module" "$work/in.wav" "${settings[@]}" --buffer $buffer >"$work/play.log" 2>&1
+player=()
+[ -n "${CHORUS_PLAY_SERVER_LATENCY_MS:-}" ] && player=(env "PULSE_LATENCY_MSEC=$CHORUS_PLAY_SERVER_LATENCY_MS")
+"${player[@]}" "${host[@]}" play "$module" "$work/in.wav" "${settings[@]}" --buffer $buffer >"$work/play.log" 2>&1
 status=$?
 tr -d '\r' <"$work/play.log"
 sleep 0.3

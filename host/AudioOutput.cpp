@@ -1,0 +1,42 @@
+#include "host/AudioOutput.h"
+
+#include <algorithm>
+
+namespace chorus::host {
+
+namespace {
+
+constexpr int leadInMilliseconds = 200;
+
+} // namespace
+
+AudioOutput::AudioOutput() = default;
+
+AudioOutput::~AudioOutput() {
+    stop();
+}
+
+bool AudioOutput::start(const std::string& device, int bufferFrames, LiveSource& source, std::string& error) {
+    stop();
+    backend.reset(openBackend(device, bufferFrames, source, underrunCount, name, error));
+    return backend != nullptr;
+}
+
+void AudioOutput::drain() {
+    if (backend != nullptr) {
+        drainBackend(*backend);
+    }
+    stop();
+}
+
+void AudioOutput::stop() {
+    backend.reset();
+}
+
+int AudioOutput::leadInBlocks(int sampleRate, int blockFrames) noexcept {
+    const long long frames = static_cast<long long>(std::max(sampleRate, 0)) * leadInMilliseconds / 1000;
+    const long long block = std::max(blockFrames, 1);
+    return static_cast<int>((frames + block - 1) / block);
+}
+
+} // namespace chorus::host
