@@ -18,7 +18,9 @@ AudioOutput::~AudioOutput() {
 
 bool AudioOutput::start(const std::string& device, int bufferFrames, LiveSource& source, std::string& error) {
     stop();
-    backend.reset(openBackend(device, bufferFrames, source, underrunCount, name, error));
+    status.underruns.store(0, std::memory_order_relaxed);
+    status.lost.store(false, std::memory_order_release);
+    backend.reset(openBackend(device, bufferFrames, source, status, name, error));
     return backend != nullptr;
 }
 

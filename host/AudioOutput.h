@@ -36,11 +36,18 @@ public:
     static int leadInBlocks(int sampleRate, int blockFrames) noexcept;
 
     // How many times the device ran dry before the next block was there.
-    long long underruns() const noexcept { return underrunCount.load(std::memory_order_relaxed); }
+    long long underruns() const noexcept { return status.underruns.load(std::memory_order_relaxed); }
+    // The device went away while playing (unplugged, its server ended): nothing more will be heard.
+    bool lost() const noexcept { return status.lost.load(std::memory_order_acquire); }
     // The device actually opened, as the system names it.
     const std::string& deviceName() const noexcept { return name; }
 
 private:
+    // What the device's thread reports.
+    struct Status {
+        std::atomic<long long> underruns{0};
+        std::atomic<bool> lost{false};
+    };
     // The platform's part: each back-end file defines it and the three functions below.
     struct Backend;
     struct BackendDeleter {
@@ -48,12 +55,12 @@ private:
     };
     // Opens and starts the device; nullptr with a message when it cannot.
     static Backend* openBackend(const std::string& device, int bufferFrames, LiveSource& source,
-                                std::atomic<long long>& underruns, std::string& name, std::string& error);
+                                Status& status, std::string& name, std::string& error);
     // Lets what is queued play out.
     static void drainBackend(Backend& backend);
 
     std::unique_ptr<Backend, BackendDeleter> backend;
-    std::atomic<long long> underrunCount{0};
+    Status status;
     std::string name;
 };
 

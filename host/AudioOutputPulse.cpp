@@ -33,17 +33,27 @@ struct AudioOutput::Backend {
     pa_context* context = nullptr;
     pa_stream* stream = nullptr;
     LiveSource* source = nullptr;
-    std::atomic<long long>* underruns = nullptr;
+    Status* status = nullptr;
     std::atomic<bool> draining{false};
     long long silentFrames = 0; // lead-in still to play; touched only on PulseAudio's thread once started
 
     ~Backend() { close(); }
 
-    static void contextChanged(pa_context*, void* self) {
-        pa_threaded_mainloop_signal(static_cast<Backend*>(self)->loop, 0);
+    // A connection or stream that fails after open() is a device gone; close() removes these callbacks
+    // before it ends either, so its own endings are not reported.
+    static void contextChanged(pa_context* c, void* self) {
+        auto* backend = static_cast<Backend*>(self);
+        if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(c))) {
+            backend->status->lost.store(true, std::memory_order_release);
+        }
+        pa_threaded_mainloop_signal(backend->loop, 0);
     }
-    static void streamChanged(pa_stream*, void* self) {
-        pa_threaded_mainloop_signal(static_cast<Backend*>(self)->loop, 0);
+    static void streamChanged(pa_stream* s, void* self) {
+        auto* backend = static_cast<Backend*>(self);
+        if (!PA_STREAM_IS_GOOD(pa_stream_get_state(s))) {
+            backend->status->lost.store(true, std::memory_order_release);
+        }
+        pa_threaded_mainloop_signal(backend->loop, 0);
     }
     // The real-time part: runs on PulseAudio's thread whenever the server wants more.
     static void writeWanted(pa_stream* s, std::size_t requested, void* self) {
@@ -79,7 +89,7 @@ struct AudioOutput::Backend {
         pa_threaded_mainloop_signal(static_cast<Backend*>(self)->loop, 0);
     }
     static void ranDry(pa_stream*, void* self) {
-        static_cast<Backend*>(self)->underruns->fetch_add(1, std::memory_order_relaxed);
+        static_cast<Backend*>(self)->status->underruns.fetch_add(1, std::memory_order_relaxed);
     }
 
     std::string failure(const std::string& what) const {
@@ -205,11 +215,11 @@ struct AudioOutput::Backend {
 };
 
 AudioOutput::Backend* AudioOutput::openBackend(const std::string& device, int bufferFrames,
-                                               LiveSource& source, std::atomic<long long>& underruns,
-                                               std::string& name, std::string& error) {
+                                               LiveSource& source, Status& status, std::string& name,
+                                               std::string& error) {
     auto backend = std::make_unique<Backend>();
     backend->source = &source;
-    backend->underruns = &underruns;
+    backend->status = &status;
     if (!backend->open(device, bufferFrames, name, error)) {
         return nullptr;
     }

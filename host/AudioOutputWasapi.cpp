@@ -198,7 +198,7 @@ WAVEFORMATEXTENSIBLE floatStereo(int rate) {
 
 struct AudioOutput::Backend {
     LiveSource* source = nullptr;
-    std::atomic<long long>* underruns = nullptr;
+    Status* status = nullptr;
     int blockFrames = 0;
     std::thread thread;
     std::atomic<bool> running{false};
@@ -250,7 +250,7 @@ struct AudioOutput::Backend {
                 return false;
             }
             if (primed && padding == 0) {
-                underruns->fetch_add(1, std::memory_order_relaxed); // everything queued had played
+                status->underruns.fetch_add(1, std::memory_order_relaxed); // everything queued had played
             }
             while (capacity - padding >= block) {
                 BYTE* data = nullptr;
@@ -278,8 +278,8 @@ struct AudioOutput::Backend {
 
         while (running.load(std::memory_order_acquire)) {
             if (WaitForSingleObject(wake.get(), stallTimeoutMs) != WAIT_OBJECT_0) {
-                underruns->fetch_add(1, std::memory_order_relaxed); // the device stopped asking
-                continue;
+                status->lost.store(true, std::memory_order_release); // the device stopped asking
+                break;
             }
             if (!running.load(std::memory_order_acquire)) {
                 break;
@@ -294,7 +294,8 @@ struct AudioOutput::Backend {
                 break;
             }
             if (!refill()) {
-                break; // the device went away; the caller's stop() ends the rest
+                status->lost.store(true, std::memory_order_release); // unplugged, or its server ended
+                break;
             }
         }
         client->Stop();
@@ -370,11 +371,11 @@ struct AudioOutput::Backend {
 };
 
 AudioOutput::Backend* AudioOutput::openBackend(const std::string& device, int bufferFrames,
-                                               LiveSource& source, std::atomic<long long>& underruns,
-                                               std::string& name, std::string& error) {
+                                               LiveSource& source, Status& status, std::string& name,
+                                               std::string& error) {
     auto backend = std::make_unique<Backend>();
     backend->source = &source;
-    backend->underruns = &underruns;
+    backend->status = &status;
     if (!backend->open(device, bufferFrames, name, error)) {
         return nullptr;
     }

@@ -131,6 +131,9 @@ int EditorCommand::run(const HostOptions& options, std::FILE* out, std::FILE* er
         } else if (source != nullptr) {
             std::fprintf(out, "played %lld frames, %lld underruns, peak %.3f\n", source->framesRendered(),
                          output.underruns(), static_cast<double>(source->peakLevel()));
+            if (output.lost()) {
+                std::fprintf(err, "chorus-host: the sound device went away while playing\n");
+            }
         }
     }
     plugin.dispatch(opPower, 0, 0);

@@ -86,7 +86,7 @@ int PlayCommand::run(const HostOptions& options, std::FILE* out, std::FILE* err)
     const auto limit = std::chrono::duration<double>(options.seconds.value_or(0.0));
     for (;;) {
         std::this_thread::sleep_for(pollInterval);
-        if (interrupted.load() || source.finished()) {
+        if (interrupted.load() || source.finished() || output.lost()) {
             break;
         }
         if (options.seconds && std::chrono::steady_clock::now() - start >= limit) {
@@ -103,6 +103,9 @@ int PlayCommand::run(const HostOptions& options, std::FILE* out, std::FILE* err)
     std::fprintf(out, "played %lld frames, %lld underruns, peak %.3f\n", source.framesRendered(),
                  output.underruns(), static_cast<double>(source.peakLevel()));
     plugin.close();
+    if (output.lost()) {
+        return HostCommands::fail(err, "the sound device went away while playing");
+    }
     return HostCommands::exitOk;
 }
 

@@ -2,7 +2,8 @@
 # hear-live.sh MODULE CHECKER... -- HOST...
 # Plays 10 s of the demo through the plug-in with "HOST play" into a PulseAudio null sink started (and
 # stopped, by its PID) here, records the sink's monitor, renders the same input and settings offline with
-# "HOST render", and lets CHECKER compare the two (alignment, level, spectrum, length, dropouts).
+# "HOST render", and lets CHECKER compare the two (alignment, level, spectrum, length, dropouts). Then ends the
+# server under a playing player, which must stop with a message.
 # Exits 77 (skipped) when PulseAudio's daemon or recorder is not installed. CHORUS_PLAY_SERVER_LATENCY_MS, when
 # set, is the sound server's buffer for the player alone (not the recorder).
 set -u
@@ -64,4 +65,30 @@ kill "$recorder" && wait "$recorder" 2>/dev/null
 recorder=
 [ $status -eq 0 ] || exit 1
 grep -q '^played 44[0-9]\{4\} frames' "$work/play.log" || { echo "play did not play the whole input"; exit 1; }
-"${checker[@]}" "$work/heard.wav" "$work/render.wav"
+"${checker[@]}" "$work/heard.wav" "$work/render.wav" || exit 1
+
+# The device goes away mid-play (the server ends): the player says so and stops, instead of playing on
+# into nothing.
+"${player[@]}" "${host[@]}" play "$module" "$work/in.wav" --loop --buffer 1024 >"$work/lost.log" 2>&1 &
+player_pid=$!
+for _ in $(seq 100); do
+  grep -q '^playing' "$work/lost.log" && break
+  sleep 0.1
+done
+sleep 1
+kill "$daemon" && wait "$daemon" 2>/dev/null
+daemon=
+for _ in $(seq 150); do
+  kill -0 "$player_pid" 2>/dev/null || break
+  sleep 0.1
+done
+if kill -0 "$player_pid" 2>/dev/null; then
+  kill "$player_pid"
+  echo "the player played on for 15 s after its sound server ended"
+  exit 1
+fi
+wait "$player_pid"
+lost=$?
+tr -d '\r' <"$work/lost.log" | grep -v '^ALSA'
+[ $lost -eq 1 ] && grep -q 'sound device went away' "$work/lost.log" ||
+  { echo "a lost sound device gave exit $lost and no message"; exit 1; }
