@@ -20,13 +20,17 @@ bool AudioOutput::start(const std::string& device, int bufferFrames, LiveSource&
     stop();
     status.underruns.store(0, std::memory_order_relaxed);
     status.lost.store(false, std::memory_order_release);
-    backend.reset(openBackend(device, bufferFrames, source, status, name, error));
-    return backend != nullptr;
+    backend = makeBackend(source, status);
+    if (!backend->open(device, bufferFrames, name, error)) {
+        backend.reset();
+        return false;
+    }
+    return true;
 }
 
 void AudioOutput::drain() {
     if (backend != nullptr) {
-        drainBackend(*backend);
+        backend->drain();
     }
     stop();
 }

@@ -48,18 +48,28 @@ private:
         std::atomic<long long> underruns{0};
         std::atomic<bool> lost{false};
     };
-    // The platform's part: each back-end file defines it and the three functions below.
-    struct Backend;
-    struct BackendDeleter {
-        void operator()(Backend* backend) const noexcept;
-    };
-    // Opens and starts the device; nullptr with a message when it cannot.
-    static Backend* openBackend(const std::string& device, int bufferFrames, LiveSource& source,
-                                Status& status, std::string& name, std::string& error);
-    // Lets what is queued play out.
-    static void drainBackend(Backend& backend);
+    // The device's side, fed from the device's own thread.
+    class Backend {
+    public:
+        Backend(LiveSource& fed, Status& reported) : source(fed), status(reported) {}
+        virtual ~Backend() = default;
+        Backend(const Backend&) = delete;
+        Backend& operator=(const Backend&) = delete;
+        // Opens and starts the device; false with a message when it cannot.
+        virtual bool open(const std::string& device, int bufferFrames, std::string& name,
+                          std::string& error) = 0;
+        // Lets what is queued play out.
+        virtual void drain() = 0;
 
-    std::unique_ptr<Backend, BackendDeleter> backend;
+    protected:
+        LiveSource& source;
+        Status& status;
+    };
+    // The platform's Backend: each back-end file defines it and makeBackend.
+    class Platform;
+    static std::unique_ptr<Backend> makeBackend(LiveSource& source, Status& status);
+
+    std::unique_ptr<Backend> backend;
     Status status;
     std::string name;
 };

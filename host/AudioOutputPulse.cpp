@@ -28,36 +28,37 @@ private:
 
 } // namespace
 
-struct AudioOutput::Backend {
+class AudioOutput::Platform final : public AudioOutput::Backend {
+public:
+    using Backend::Backend;
+
     pa_threaded_mainloop* loop = nullptr;
     pa_context* context = nullptr;
     pa_stream* stream = nullptr;
-    LiveSource* source = nullptr;
-    Status* status = nullptr;
     std::atomic<bool> draining{false};
     long long silentFrames = 0; // lead-in still to play; touched only on PulseAudio's thread once started
 
-    ~Backend() { close(); }
+    ~Platform() override { close(); }
 
     // A connection or stream that fails after open() is a device gone; close() removes these callbacks
     // before it ends either, so its own endings are not reported.
     static void contextChanged(pa_context* c, void* self) {
-        auto* backend = static_cast<Backend*>(self);
+        auto* backend = static_cast<Platform*>(self);
         if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(c))) {
-            backend->status->lost.store(true, std::memory_order_release);
+            backend->status.lost.store(true, std::memory_order_release);
         }
         pa_threaded_mainloop_signal(backend->loop, 0);
     }
     static void streamChanged(pa_stream* s, void* self) {
-        auto* backend = static_cast<Backend*>(self);
+        auto* backend = static_cast<Platform*>(self);
         if (!PA_STREAM_IS_GOOD(pa_stream_get_state(s))) {
-            backend->status->lost.store(true, std::memory_order_release);
+            backend->status.lost.store(true, std::memory_order_release);
         }
         pa_threaded_mainloop_signal(backend->loop, 0);
     }
     // The real-time part: runs on PulseAudio's thread whenever the server wants more.
     static void writeWanted(pa_stream* s, std::size_t requested, void* self) {
-        auto* backend = static_cast<Backend*>(self);
+        auto* backend = static_cast<Platform*>(self);
         if (backend->draining.load(std::memory_order_relaxed)) {
             return;
         }
@@ -77,19 +78,19 @@ struct AudioOutput::Backend {
             std::fill_n(static_cast<float*>(data), static_cast<std::size_t>(silent) * LiveSource::channels,
                         0.0f);
             backend->silentFrames -= silent;
-            backend->source->render(static_cast<float*>(data) +
-                                        static_cast<std::size_t>(silent) * LiveSource::channels,
-                                    frames - silent);
+            backend->source.render(static_cast<float*>(data) +
+                                       static_cast<std::size_t>(silent) * LiveSource::channels,
+                                   frames - silent);
             const std::size_t written = static_cast<std::size_t>(frames) * frameBytes;
             pa_stream_write(s, data, written, nullptr, 0, PA_SEEK_RELATIVE);
             requested -= written;
         }
     }
     static void operationDone(pa_stream*, int, void* self) {
-        pa_threaded_mainloop_signal(static_cast<Backend*>(self)->loop, 0);
+        pa_threaded_mainloop_signal(static_cast<Platform*>(self)->loop, 0);
     }
     static void ranDry(pa_stream*, void* self) {
-        static_cast<Backend*>(self)->status->underruns.fetch_add(1, std::memory_order_relaxed);
+        static_cast<Platform*>(self)->status.underruns.fetch_add(1, std::memory_order_relaxed);
     }
 
     std::string failure(const std::string& what) const {
@@ -97,7 +98,7 @@ struct AudioOutput::Backend {
         return what + " (" + pa_strerror(code) + ")";
     }
 
-    bool open(const std::string& device, int bufferFrames, std::string& name, std::string& error) {
+    bool open(const std::string& device, int bufferFrames, std::string& name, std::string& error) override {
         loop = pa_threaded_mainloop_new();
         if (loop == nullptr || pa_threaded_mainloop_start(loop) < 0) {
             error = "cannot start the sound server connection";
@@ -126,7 +127,7 @@ struct AudioOutput::Backend {
             }
             pa_threaded_mainloop_wait(loop);
         }
-        const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(source->sampleRate()),
+        const pa_sample_spec spec{PA_SAMPLE_FLOAT32NE, static_cast<std::uint32_t>(source.sampleRate()),
                                   static_cast<std::uint8_t>(LiveSource::channels)};
         stream = pa_stream_new(context, "chorus-host play", &spec, nullptr);
         if (stream == nullptr) {
@@ -136,8 +137,7 @@ struct AudioOutput::Backend {
         pa_stream_set_state_callback(stream, streamChanged, this);
         pa_stream_set_write_callback(stream, writeWanted, this);
         pa_stream_set_underflow_callback(stream, ranDry, this);
-        silentFrames =
-            static_cast<long long>(leadInBlocks(source->sampleRate(), bufferFrames)) * bufferFrames;
+        silentFrames = static_cast<long long>(leadInBlocks(source.sampleRate(), bufferFrames)) * bufferFrames;
         const auto blockBytes =
             static_cast<std::uint32_t>(static_cast<std::size_t>(bufferFrames) * frameBytes);
         pa_buffer_attr attributes{};
@@ -169,7 +169,7 @@ struct AudioOutput::Backend {
     }
 
     // Stops feeding the stream and waits until the server has played what it holds.
-    void drain() {
+    void drain() override {
         draining.store(true, std::memory_order_relaxed);
         LoopLock lock(loop);
         if (stream == nullptr) {
@@ -214,24 +214,8 @@ struct AudioOutput::Backend {
     }
 };
 
-AudioOutput::Backend* AudioOutput::openBackend(const std::string& device, int bufferFrames,
-                                               LiveSource& source, Status& status, std::string& name,
-                                               std::string& error) {
-    auto backend = std::make_unique<Backend>();
-    backend->source = &source;
-    backend->status = &status;
-    if (!backend->open(device, bufferFrames, name, error)) {
-        return nullptr;
-    }
-    return backend.release();
-}
-
-void AudioOutput::drainBackend(Backend& backend) {
-    backend.drain();
-}
-
-void AudioOutput::BackendDeleter::operator()(Backend* backend) const noexcept {
-    delete backend;
+std::unique_ptr<AudioOutput::Backend> AudioOutput::makeBackend(LiveSource& source, Status& status) {
+    return std::make_unique<Platform>(source, status);
 }
 
 } // namespace chorus::host

@@ -196,18 +196,19 @@ WAVEFORMATEXTENSIBLE floatStereo(int rate) {
 
 } // namespace
 
-struct AudioOutput::Backend {
-    LiveSource* source = nullptr;
-    Status* status = nullptr;
+class AudioOutput::Platform final : public AudioOutput::Backend {
+public:
+    using Backend::Backend;
+
     int blockFrames = 0;
     std::thread thread;
     std::atomic<bool> running{false};
     std::atomic<bool> draining{false};
     EventHandle wake; // the engine's "room in the buffer" event; also set to end the thread
 
-    ~Backend() { close(); }
+    ~Platform() override { close(); }
 
-    bool open(const std::string& wanted, int bufferFrames, std::string& name, std::string& error) {
+    bool open(const std::string& wanted, int bufferFrames, std::string& name, std::string& error) override {
         if (wake.get() == nullptr) {
             error = "cannot create the audio thread's event";
             return false;
@@ -242,7 +243,7 @@ struct AudioOutput::Backend {
         }
         ProAudioScope priority;
         const auto block = static_cast<UINT32>(blockFrames);
-        int silentBlocks = leadInBlocks(source->sampleRate(), blockFrames);
+        int silentBlocks = leadInBlocks(source.sampleRate(), blockFrames);
         bool primed = false;
         auto refill = [&] {
             UINT32 padding = 0;
@@ -250,7 +251,7 @@ struct AudioOutput::Backend {
                 return false;
             }
             if (primed && padding == 0) {
-                status->underruns.fetch_add(1, std::memory_order_relaxed); // everything queued had played
+                status.underruns.fetch_add(1, std::memory_order_relaxed); // everything queued had played
             }
             while (capacity - padding >= block) {
                 BYTE* data = nullptr;
@@ -261,7 +262,7 @@ struct AudioOutput::Backend {
                     --silentBlocks;
                     render->ReleaseBuffer(block, AUDCLNT_BUFFERFLAGS_SILENT);
                 } else {
-                    source->render(reinterpret_cast<float*>(data), blockFrames);
+                    source.render(reinterpret_cast<float*>(data), blockFrames);
                     render->ReleaseBuffer(block, 0);
                 }
                 padding += block;
@@ -278,7 +279,7 @@ struct AudioOutput::Backend {
 
         while (running.load(std::memory_order_acquire)) {
             if (WaitForSingleObject(wake.get(), stallTimeoutMs) != WAIT_OBJECT_0) {
-                status->lost.store(true, std::memory_order_release); // the device stopped asking
+                status.lost.store(true, std::memory_order_release); // the device stopped asking
                 break;
             }
             if (!running.load(std::memory_order_acquire)) {
@@ -294,7 +295,7 @@ struct AudioOutput::Backend {
                 break;
             }
             if (!refill()) {
-                status->lost.store(true, std::memory_order_release); // unplugged, or its server ended
+                status.lost.store(true, std::memory_order_release); // unplugged, or its server ended
                 break;
             }
         }
@@ -320,7 +321,7 @@ struct AudioOutput::Backend {
         if (FAILED(result)) {
             return "cannot open the sound device " + name + " (" + hex(result) + ")";
         }
-        const int rate = source->sampleRate();
+        const int rate = source.sampleRate();
         WAVEFORMATEXTENSIBLE format = floatStereo(rate);
         // The engine's buffer holds queuedBlocks blocks; it may round that up to its period.
         const REFERENCE_TIME duration =
@@ -347,10 +348,10 @@ struct AudioOutput::Backend {
     }
 
     // Stops refilling and lets what is queued play out; the audio thread ends once the engine is empty.
-    void drain() {
+    void drain() override {
         draining.store(true, std::memory_order_release);
         SetEvent(wake.get());
-        const int rate = source->sampleRate() > 0 ? source->sampleRate() : 1;
+        const int rate = source.sampleRate() > 0 ? source.sampleRate() : 1;
         const auto queuedMs =
             static_cast<DWORD>(static_cast<long long>(blockFrames) * queuedBlocks * 1000 / rate);
         const ULONGLONG limit = GetTickCount64() + 2 * queuedMs + stallTimeoutMs;
@@ -370,24 +371,8 @@ struct AudioOutput::Backend {
     }
 };
 
-AudioOutput::Backend* AudioOutput::openBackend(const std::string& device, int bufferFrames,
-                                               LiveSource& source, Status& status, std::string& name,
-                                               std::string& error) {
-    auto backend = std::make_unique<Backend>();
-    backend->source = &source;
-    backend->status = &status;
-    if (!backend->open(device, bufferFrames, name, error)) {
-        return nullptr;
-    }
-    return backend.release();
-}
-
-void AudioOutput::drainBackend(Backend& backend) {
-    backend.drain();
-}
-
-void AudioOutput::BackendDeleter::operator()(Backend* backend) const noexcept {
-    delete backend;
+std::unique_ptr<AudioOutput::Backend> AudioOutput::makeBackend(LiveSource& source, Status& status) {
+    return std::make_unique<Platform>(source, status);
 }
 
 } // namespace chorus::host
