@@ -177,5 +177,23 @@ TEST(LivePlayback, ScheduledChangesAllocateNothingAndReachTheLogInOrder) {
     plugin.close();
 }
 
+// When the printing thread falls behind, the newest changes are left out and counted; none is overwritten.
+TEST(LivePlayback, AFullChangeLogKeepsWhatItHasAndCountsTheRest) {
+    ChangeLog log(2);
+    for (long long frame = 1; frame <= 3; ++frame) {
+        log.push(frame, {});
+    }
+    EXPECT_EQ(log.dropped(), 1);
+    ChangeLog::Entry entry;
+    for (long long frame = 1; frame <= 2; ++frame) {
+        ASSERT_TRUE(log.pop(entry));
+        EXPECT_EQ(entry.frame, frame);
+    }
+    EXPECT_FALSE(log.pop(entry));
+    log.push(4, {});
+    ASSERT_TRUE(log.pop(entry));
+    EXPECT_EQ(entry.frame, 4);
+}
+
 } // namespace
 } // namespace chorus::host
