@@ -1,7 +1,5 @@
 #include "host/AutomationSchedule.h"
 
-#include "host/CommandLine.h"
-
 #include <algorithm>
 #include <cctype>
 #include <cmath>
@@ -170,6 +168,19 @@ bool AutomationSchedule::load(const std::string& path, std::string& error) {
         return false;
     }
     return true;
+}
+
+bool AutomationSchedule::addOptions(const HostOptions& options, std::string& error) {
+    for (const auto& [time, assignment] : options.timed) {
+        if (!add(time, assignment, "--at", error)) {
+            return false;
+        }
+    }
+    return options.automationFile.empty() || load(options.automationFile, error);
+}
+
+bool AutomationSchedule::changesPrograms() const noexcept {
+    return std::any_of(events.begin(), events.end(), [](const Event& event) { return event.from.program; });
 }
 
 void AutomationSchedule::start(long long totalFrames) {

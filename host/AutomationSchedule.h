@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/CommandLine.h"
 #include "host/ParameterCatalog.h"
 
 #include <string>
@@ -27,9 +28,12 @@ public:
              std::string& error);
     // One event per line; "#" starts a comment, blank lines are skipped.
     bool load(const std::string& path, std::string& error);
+    // Every --at, then the --automation file.
+    bool addOptions(const HostOptions& options, std::string& error);
     // Clamped values and events past the end, one line each.
     const std::vector<std::string>& warnings() const noexcept { return notes; }
     bool empty() const noexcept { return events.empty(); }
+    bool changesPrograms() const noexcept;
 
     // Orders the events and readies the play-back at frame 0; warns of events at or after totalFrames.
     void start(long long totalFrames);
@@ -38,6 +42,8 @@ public:
     void changesAt(long long frame, std::vector<Change>& changes);
     // The first frame after frame at which a change is due; totalFrames when none is.
     long long nextBoundary(long long frame) const;
+    // The totalFrames given to start: no change is due at or after it.
+    long long endFrame() const noexcept { return total; }
     // The most changes one frame can bring, for reserving.
     size_t maxChanges() const noexcept { return events.size(); }
 

@@ -22,9 +22,11 @@ const std::set<std::string> renderOptions = {"--program", "--param",  "--at",   
 const std::set<std::string> generateOptions = {"--seconds", "--rate", "--channels", "--format"};
 const std::set<std::string> compareOptions = {"--tolerance"};
 const std::set<std::string> versionOptions = {};
-const std::set<std::string> editorOptions = {"--program", "--param",  "--screenshot", "--seconds",
-                                             "--device",  "--buffer", "--save",       "--knob-mode"};
-const std::set<std::string> playOptions = {"--program", "--param", "--seconds", "--device", "--buffer"};
+const std::set<std::string> editorOptions = {"--program",    "--param",    "--at",     "--automation",
+                                             "--screenshot", "--seconds",  "--device", "--buffer",
+                                             "--save",       "--knob-mode"};
+const std::set<std::string> playOptions = {"--program", "--param",  "--at",    "--automation",
+                                           "--seconds", "--device", "--buffer"};
 const std::set<std::string> logFlag = {"--log"};
 const std::set<std::string> playFlags = {"--log", "--loop"};
 const std::set<std::string> editorFlags = {"--log", "--play"};
@@ -84,6 +86,7 @@ std::string CommandLine::usage(bool withEditor) {
         "  chorus-host generate OUT.wav [--seconds S] [--rate HZ] [--channels 1|2] [--format f32|s24|s16]\n"
         "  chorus-host compare A B [--tolerance T]\n"
         "  chorus-host play PLUGIN [IN.wav] [--loop] [--program N|NAME] [--param NAME=VALUE]...\n"
+        "                   [--at TIME NAME=VALUE|program=N|NAME]... [--automation FILE]\n"
         "                   [--device NAME] [--buffer FRAMES] [--seconds S] [--log]\n"
         "  chorus-host bench PLUGIN [--seconds S] [--block N] [--rate HZ] [--program N|NAME] [--param ...]\n"
         "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes M] [--only NAME]\n"
@@ -94,10 +97,13 @@ std::string CommandLine::usage(bool withEditor) {
         text += "  chorus-host editor PLUGIN [--program N|NAME] [--param NAME=VALUE]... [--screenshot FILE]\n"
                 "                     [--seconds S] [--play [IN.wav]] [--device NAME] [--buffer "
                 "FRAMES]\n"
+                "                     [--at TIME NAME=VALUE]... [--automation FILE] (with --play)\n"
                 "                     [--knob-mode linear|circular] [--save FILE] [--log]\n";
     }
     text += "TIME is seconds with an s (1.5s) or frames (66150); an automation file holds one event a line:\n"
             "  TIME NAME=VALUE, TIME program=N|NAME, or a ramp TIME1..TIME2 NAME=A..B; # starts a comment.\n"
+            "play counts TIME from the start of playing: --loop does not replay the changes (a later pass\n"
+            "  would start where the last change left the parameters, not as the first pass did).\n"
             "Exit status: 0 done, 1 failed (nothing written), 2 usage error, 3 compare found a difference.\n";
     return text;
 }
@@ -267,6 +273,11 @@ bool CommandLine::parse(const std::vector<std::string>& args, HostOptions& optio
             error = options.command + " takes " + std::to_string(shape->minArguments) + " or " +
                     std::to_string(shape->maxArguments) + " arguments, got " + std::to_string(count);
         }
+        return false;
+    }
+    if (options.command == "editor" && !options.play &&
+        (!options.timed.empty() || !options.automationFile.empty())) {
+        error = "--at and --automation need --play";
         return false;
     }
     if (options.command == "play") {

@@ -2,6 +2,7 @@
 
 #include "host/AudioFile.h"
 #include "host/AudioOutput.h"
+#include "host/AutomationSchedule.h"
 #include "host/BackgroundAudio.h"
 #include "host/EditorWindow.h"
 #include "host/HostCommands.h"
@@ -14,6 +15,7 @@
 #include "host/PresetFile.h"
 
 #include <cstdint>
+#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -46,6 +48,9 @@ int EditorCommand::run(const HostOptions& options, std::FILE* out, std::FILE* er
     if (options.play && !PlayCommand::readInput(options.playInput, input, error)) {
         return HostCommands::fail(err, error);
     }
+    if (!options.automationFile.empty() && !std::ifstream(options.automationFile)) {
+        return HostCommands::fail(err, "cannot read automation file " + options.automationFile);
+    }
     const int rate = options.play ? input.sampleRate : sampleRate;
     const int block = options.play ? PlayCommand::bufferFrames(options) : blockSize;
     ModuleLoader loader;
@@ -58,8 +63,27 @@ int EditorCommand::run(const HostOptions& options, std::FILE* out, std::FILE* er
     }
     plugin.dispatch(opSampleRate, 0, 0, nullptr, static_cast<float>(rate));
     plugin.dispatch(opBlockSize, 0, block);
-    if (!PluginSetup::apply(options, plugin, error)) {
-        return HostCommands::fail(err, error);
+    ParameterCatalog catalog;
+    catalog.read(plugin);
+    std::vector<std::string> warnings;
+    if (!PluginSetup::apply(options, plugin, catalog, warnings, error)) {
+        return HostCommands::usageError(err, error);
+    }
+    // Changes are scheduled only with --play (the command line refuses them otherwise).
+    AutomationSchedule schedule(
+        catalog, options.play ? PluginSetup::programNames(plugin) : std::vector<std::string>{}, rate);
+    if (!PlayCommand::readAutomation(options, input, true, schedule, error)) {
+        return HostCommands::usageError(err, error);
+    }
+    // The window's thread selects programs (PageUp/PageDown) and reads the selected one for the title; the
+    // plug-in takes program changes from one thread at a time, so the audio thread sends none.
+    if (schedule.changesPrograms()) {
+        return HostCommands::usageError(err, "editor --play automates parameters only: programs are picked "
+                                             "in the window");
+    }
+    warnings.insert(warnings.end(), schedule.warnings().begin(), schedule.warnings().end());
+    for (const auto& warning : warnings) {
+        HostCommands::warn(err, warning);
     }
     plugin.dispatch(opKnobMode, 0, options.knobMode);
     plugin.dispatch(opPower, 0, 1);
@@ -71,7 +95,7 @@ int EditorCommand::run(const HostOptions& options, std::FILE* out, std::FILE* er
         std::unique_ptr<LiveSource> source;
         AudioOutput output;
         if (options.play) {
-            source = std::make_unique<LiveSource>(plugin, input, block, true);
+            source = std::make_unique<LiveSource>(plugin, input, block, true, &schedule);
             if (!output.start(options.device, block, *source, error)) {
                 plugin.dispatch(opPower, 0, 0);
                 return HostCommands::fail(err, error);

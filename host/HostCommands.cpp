@@ -67,13 +67,13 @@ int HostCommands::fail(std::FILE* errors, const std::string& message) {
     return exitFailure;
 }
 
-int HostCommands::usageError(const std::string& message) {
-    std::fprintf(err, "chorus-host: %s\n", message.c_str());
+int HostCommands::usageError(std::FILE* errors, const std::string& message) {
+    std::fprintf(errors, "chorus-host: %s\n", message.c_str());
     return exitUsage;
 }
 
-void HostCommands::warn(const std::string& message) {
-    std::fprintf(err, "chorus-host: warning: %s\n", message.c_str());
+void HostCommands::warn(std::FILE* errors, const std::string& message) {
+    std::fprintf(errors, "chorus-host: warning: %s\n", message.c_str());
 }
 
 int HostCommands::run(const HostOptions& options) {
@@ -250,12 +250,7 @@ int HostCommands::render(const HostOptions& options) {
         return usageError(error);
     }
     AutomationSchedule schedule(catalog, PluginSetup::programNames(plugin), rate);
-    for (const auto& [time, assignment] : options.timed) {
-        if (!schedule.add(time, assignment, "--at", error)) {
-            return usageError(error);
-        }
-    }
-    if (!options.automationFile.empty() && !schedule.load(options.automationFile, error)) {
+    if (!schedule.addOptions(options, error)) {
         return usageError(error);
     }
     schedule.start(input->frames());

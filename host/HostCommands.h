@@ -26,11 +26,15 @@ public:
 
     // Prints "chorus-host: message" to errors; answers exitFailure.
     static int fail(std::FILE* errors, const std::string& message);
+    // The same for a usage error; answers exitUsage.
+    static int usageError(std::FILE* errors, const std::string& message);
+    // Prints "chorus-host: warning: message" to errors.
+    static void warn(std::FILE* errors, const std::string& message);
 
 private:
     int fail(const std::string& message) { return fail(err, message); }
-    int usageError(const std::string& message);
-    void warn(const std::string& message);
+    int usageError(const std::string& message) { return usageError(err, message); }
+    void warn(const std::string& message) { warn(err, message); }
 
     std::FILE* out;
     std::FILE* err;

@@ -227,6 +227,7 @@ TEST(CommandLine, ReadsTheLiveOptionsOfPlayAndEditor) {
     EXPECT_EQ(errorFor({"editor", "m", "--knob-mode", "spin"}, true),
               "--knob-mode is linear or circular, got: spin");
     EXPECT_EQ(errorFor({"editor", "m", "--save", ""}, true), "--save needs a file name");
+    EXPECT_EQ(errorFor({"editor", "m", "--at", "1s", "Mix=5"}, true), "--at and --automation need --play");
 }
 
 TEST(CommandLine, EditorExistsOnlyWhereItIsBuilt) {

@@ -2,14 +2,20 @@
 // selects programs, loads bank chunks and sets parameters. Built with ThreadSanitizer too (any race there
 // fails the run); here the sound must stay finite and alive and the edits must land.
 #include "host/AudioFile.h"
+#include "host/AutomationSchedule.h"
+#include "host/ChangeLog.h"
 #include "host/DemoSignal.h"
 #include "host/HostedPlugin.h"
 #include "host/LiveSource.h"
 #include "host/ModuleLoader.h"
+#include "host/ParameterCatalog.h"
+#include "host/PluginSetup.h"
+#include "host/ResourceCounter.h"
 
 #include <atomic>
 #include <cmath>
 #include <gtest/gtest.h>
+#include <limits>
 #include <string>
 #include <thread>
 #include <vector>
@@ -78,6 +84,115 @@ TEST(LivePlayback, ProgramsAndChunksFromAnotherThreadReachTheAudioThread) {
     EXPECT_FLOAT_EQ(plugin.getParameter(1), 0.25f);
     plugin.dispatch(opPower, 0, 0);
     plugin.close();
+}
+
+// play's threads with a schedule: the device thread sends program and parameter changes, ramps included,
+// at their frames while the main thread prints what was sent. The device thread allocates nothing, the
+// module included.
+TEST(LivePlayback, ScheduledChangesAllocateNothingAndReachTheLogInOrder) {
+    ModuleLoader loader;
+    std::string error;
+    ASSERT_TRUE(loader.load(CHORUS_MODULE_FILE, error)) << error;
+    HostedPlugin plugin;
+    ASSERT_TRUE(plugin.create(loader.entry(), error)) << error;
+    plugin.dispatch(opOpen);
+    plugin.dispatch(opBlockSize, 0, block);
+    // The counter sees the module's allocations: the sample rate rebuilds its engine.
+    ResourceCounter::countThisThread(true);
+    plugin.dispatch(opSampleRate, 0, 0, nullptr, static_cast<float>(rate));
+    ResourceCounter::countThisThread(false);
+    ASSERT_GT(ResourceCounter::threadAllocations(), 0);
+
+    ParameterCatalog catalog;
+    catalog.read(plugin);
+    AutomationSchedule schedule(catalog, PluginSetup::programNames(plugin), rate);
+    for (const auto& [time, change] : {std::pair{"0.2s", "program=3"}, std::pair{"0.5s..1.5s", "Mix=0..100"},
+                                       std::pair{"44100", "Shape=square"}, std::pair{"1.8s", "program=7"}}) {
+        ASSERT_TRUE(schedule.add(time, change, "--at", error)) << error;
+    }
+    schedule.start(std::numeric_limits<long long>::max());
+    plugin.dispatch(opPower, 0, 1);
+
+    const AudioFile input = DemoSignal::generate(rate, 1.0);
+    ChangeLog log(1024); // more than are sent: none may be lost however the threads are scheduled
+    LiveSource source(plugin, input, block, true, &schedule, &log);
+    constexpr int requests[] = {100, 333, 4096}; // frames; 120 of them play about 4 s
+    constexpr int requestCount = 120;
+    std::vector<float> buffer(4096 * LiveSource::channels);
+    std::atomic<bool> playing{true};
+    long long allocations = -1;
+    std::thread device([&] {
+        ResourceCounter::countThisThread(true);
+        for (int r = 0; r < requestCount; ++r) {
+            source.render(buffer.data(), requests[r % 3]);
+        }
+        allocations = ResourceCounter::threadAllocations();
+        playing = false;
+    });
+    std::vector<ChangeLog::Entry> sent;
+    for (bool more = true; more;) {
+        more = playing.load();
+        for (ChangeLog::Entry entry; log.pop(entry);) {
+            sent.push_back(entry);
+        }
+        std::this_thread::yield();
+    }
+    device.join();
+    EXPECT_EQ(allocations, 0);
+    EXPECT_EQ(log.dropped(), 0);
+    EXPECT_GT(source.framesRendered(), 2 * rate);
+
+    // Steps on their frames, one ramp value a block from 0 to exactly 1, each once though the input looped.
+    int programs = 0;
+    int ramp = 0;
+    float last = -1.0f;
+    long long rampFrame = rate / 2;
+    for (std::size_t i = 0; i < sent.size(); ++i) {
+        const ChangeLog::Entry& e = sent[i];
+        EXPECT_TRUE(i == 0 || e.frame >= sent[i - 1].frame);
+        if (e.change.program) {
+            EXPECT_EQ(e.frame, programs == 0 ? rate / 5 : rate * 9 / 5);
+            EXPECT_EQ(e.change.index, programs == 0 ? 3 : 7);
+            ++programs;
+        } else if (e.change.index == 0) {
+            EXPECT_GT(e.change.value, last);
+            EXPECT_LE(e.frame, rate * 3 / 2);
+            if (ramp == 0) {
+                EXPECT_EQ(e.frame, rampFrame);
+            } else {
+                EXPECT_TRUE(e.frame > rampFrame && e.frame - rampFrame <= block) << e.frame;
+            }
+            last = e.change.value;
+            rampFrame = e.frame;
+            ++ramp;
+        } else {
+            EXPECT_EQ(e.frame, rate);
+            EXPECT_EQ(e.change.index, 4);
+        }
+    }
+    EXPECT_EQ(programs, 2);
+    EXPECT_GT(ramp, rate / block);
+    EXPECT_EQ(last, 1.0f);
+    plugin.dispatch(opPower, 0, 0);
+    plugin.close();
+}
+
+// When the printing thread falls behind, the newest changes are left out and counted; none is overwritten.
+TEST(LivePlayback, AFullChangeLogKeepsWhatItHasAndCountsTheRest) {
+    ChangeLog log(2);
+    for (long long frame = 1; frame <= 3; ++frame) {
+        log.push(frame, {});
+    }
+    EXPECT_EQ(log.dropped(), 1);
+    ChangeLog::Entry entry;
+    for (long long frame = 1; frame <= 2; ++frame) {
+        ASSERT_TRUE(log.pop(entry));
+        EXPECT_EQ(entry.frame, frame);
+    }
+    EXPECT_FALSE(log.pop(entry));
+    log.push(4, {});
+    ASSERT_TRUE(log.pop(entry));
+    EXPECT_EQ(entry.frame, 4);
 }
 
 } // namespace
