@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # hear-live.sh MODULE CHECKER... -- HOST...
-# Plays 10 s of the demo through the plug-in with "HOST play" into a PulseAudio null sink started (and
-# stopped, by its PID) here, records the sink's monitor, renders the same input and settings offline with
-# "HOST render", and lets CHECKER compare the two (alignment, level, spectrum, length, dropouts). Then ends the
-# server under a playing player, which must stop with a message.
-# Exits 77 (skipped) when PulseAudio's daemon or recorder is not installed. CHORUS_PLAY_SERVER_LATENCY_MS, when
-# set, is the sound server's buffer for the player alone (not the recorder).
+# Plays 10 s of the demo through the plug-in with "HOST play" (a program change and a ramp on the way) into
+# a PulseAudio null sink started (and stopped, by its PID) here, records the sink's monitor, renders the same
+# input and settings offline with "HOST render", and lets CHECKER compare the two (alignment, level,
+# spectrum, length, dropouts). Then ends the server under a playing player, which must stop with a message.
+# Exits 77 (skipped) when PulseAudio's daemon or recorder is not installed. CHORUS_PLAY_SERVER_LATENCY_MS,
+# when set, is the sound server's buffer for the player alone (not the recorder).
 set -u
 module=$1
 shift
@@ -40,7 +40,7 @@ for _ in $(seq 50); do
 done
 pactl info >/dev/null 2>&1 || { echo "the PulseAudio daemon did not start"; cat "$work/daemon.log"; exit 1; }
 
-settings=(--program 2 --param Mix=70)
+settings=(--program 2 --param Mix=70 --at 3s program=3 --at 5s..8s Mix=70..30)
 buffer=8192 # frames (0.19 s, three queued): Wine adds its own buffering, and a busy machine needs the margin
 "${host[@]}" generate "$work/in.wav" --seconds 10 >"$work/host.log" 2>&1 || { cat "$work/host.log"; exit 1; }
 "${host[@]}" render "$module" "$work/in.wav" "$work/render.wav" "${settings[@]}" --block $buffer \
