@@ -7,24 +7,13 @@ set -u
 build=$1
 source=$2
 cd "$build"
-run="$source/tools/wine-run.sh"
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 log=$work/log.txt
 bank=$work/bank.qcp
 
-"$run" ./chorus-host.exe editor chorus.dll --seconds 25 --save "$bank" --log >"$log" 2>&1 &
-host=$!
-for _ in $(seq 300); do
-  grep -q '^editor 238 x 226 at ' "$log" && break
-  sleep 0.1
-done
-origin=$(sed -n 's/^editor 238 x 226 at \(-\{0,1\}[0-9]*\) \(-\{0,1\}[0-9]*\).*$/\1 \2/p' "$log")
-if [ -z "$origin" ]; then
-  echo "the editor did not open"; cat "$log"; kill "$host" 2>/dev/null; exit 1
-fi
-read -r x y <<<"$origin"
-sleep 0.5
+. "$source/tests/editor/open-editor.sh"
+open_editor 300 --seconds 25 --save "$bank"
 
 status=0
 fail() { echo "FAIL: $*"; status=1; }

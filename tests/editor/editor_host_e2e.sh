@@ -11,18 +11,8 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 log=$work/log.txt
 
-"$run" ./chorus-host.exe editor chorus.dll --seconds 8 --screenshot "$work/about.png" --log >"$log" 2>&1 &
-host=$!
-for _ in $(seq 150); do
-  grep -q '^editor 238 x 226 at ' "$log" && break
-  sleep 0.1
-done
-origin=$(sed -n 's/^editor 238 x 226 at \(-\{0,1\}[0-9]*\) \(-\{0,1\}[0-9]*\).*$/\1 \2/p' "$log")
-if [ -z "$origin" ]; then
-  echo "the editor did not open"; cat "$log"; kill "$host" 2>/dev/null; exit 1
-fi
-read -r x y <<<"$origin"
-sleep 0.5
+. "$source/tests/editor/open-editor.sh"
+open_editor 150 --seconds 8 --screenshot "$work/about.png"
 
 # The Freq knob (centre 40, 182): press at its lower left, sweep over the top to its right.
 xdotool mousemove $((x + 24)) $((y + 192))

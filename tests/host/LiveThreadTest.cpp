@@ -27,15 +27,20 @@ constexpr int rate = 44100;
 constexpr int block = 256;
 constexpr int deviceBlocks = 400; // about 2.3 s of sound
 
-TEST(LivePlayback, ProgramsAndChunksFromAnotherThreadReachTheAudioThread) {
-    ModuleLoader loader;
+// The module loaded, opened and told the block size; the sample rate is the caller's.
+void openModule(ModuleLoader& loader, HostedPlugin& plugin) {
     std::string error;
     ASSERT_TRUE(loader.load(CHORUS_MODULE_FILE, error)) << error;
-    HostedPlugin plugin;
     ASSERT_TRUE(plugin.create(loader.entry(), error)) << error;
     plugin.dispatch(opOpen);
-    plugin.dispatch(opSampleRate, 0, 0, nullptr, static_cast<float>(rate));
     plugin.dispatch(opBlockSize, 0, block);
+}
+
+TEST(LivePlayback, ProgramsAndChunksFromAnotherThreadReachTheAudioThread) {
+    ModuleLoader loader;
+    HostedPlugin plugin;
+    ASSERT_NO_FATAL_FAILURE(openModule(loader, plugin));
+    plugin.dispatch(opSampleRate, 0, 0, nullptr, static_cast<float>(rate));
     plugin.dispatch(opPower, 0, 1);
 
     // A bank to load over and over: the one the plug-in hands out.
@@ -91,12 +96,9 @@ TEST(LivePlayback, ProgramsAndChunksFromAnotherThreadReachTheAudioThread) {
 // module included.
 TEST(LivePlayback, ScheduledChangesAllocateNothingAndReachTheLogInOrder) {
     ModuleLoader loader;
-    std::string error;
-    ASSERT_TRUE(loader.load(CHORUS_MODULE_FILE, error)) << error;
     HostedPlugin plugin;
-    ASSERT_TRUE(plugin.create(loader.entry(), error)) << error;
-    plugin.dispatch(opOpen);
-    plugin.dispatch(opBlockSize, 0, block);
+    ASSERT_NO_FATAL_FAILURE(openModule(loader, plugin));
+    std::string error;
     // The counter sees the module's allocations: the sample rate rebuilds its engine.
     ResourceCounter::countThisThread(true);
     plugin.dispatch(opSampleRate, 0, 0, nullptr, static_cast<float>(rate));
