@@ -141,10 +141,26 @@ bool AutomationSchedule::add(const std::string& time, const std::string& assignm
     return true;
 }
 
+namespace {
+
+std::string unreadable(const std::string& path) {
+    return "cannot read automation file " + path;
+}
+
+} // namespace
+
+bool AutomationSchedule::fileReadable(const HostOptions& options, std::string& error) {
+    if (options.automationFile.empty() || std::ifstream(options.automationFile)) {
+        return true;
+    }
+    error = unreadable(options.automationFile);
+    return false;
+}
+
 bool AutomationSchedule::load(const std::string& path, std::string& error) {
     std::ifstream file(path);
     if (!file) {
-        error = "cannot read automation file " + path;
+        error = unreadable(path);
         return false;
     }
     std::string line;

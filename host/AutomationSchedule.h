@@ -28,6 +28,9 @@ public:
              std::string& error);
     // One event per line; "#" starts a comment, blank lines are skipped.
     bool load(const std::string& path, std::string& error);
+    // False with load's message when the options name an automation file that cannot be opened: commands
+    // check it first, since an unreadable file is a failure (exit 1), not a usage error.
+    static bool fileReadable(const HostOptions& options, std::string& error);
     // Every --at, then the --automation file.
     bool addOptions(const HostOptions& options, std::string& error);
     // Clamped values and events past the end, one line each.

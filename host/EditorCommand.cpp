@@ -15,7 +15,6 @@
 #include "host/PresetFile.h"
 
 #include <cstdint>
-#include <fstream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -48,8 +47,8 @@ int EditorCommand::run(const HostOptions& options, std::FILE* out, std::FILE* er
     if (options.play && !PlayCommand::readInput(options.playInput, input, error)) {
         return HostCommands::fail(err, error);
     }
-    if (!options.automationFile.empty() && !std::ifstream(options.automationFile)) {
-        return HostCommands::fail(err, "cannot read automation file " + options.automationFile);
+    if (!AutomationSchedule::fileReadable(options, error)) {
+        return HostCommands::fail(err, error);
     }
     const int rate = options.play ? input.sampleRate : sampleRate;
     const int block = options.play ? PlayCommand::bufferFrames(options) : blockSize;
@@ -156,7 +155,7 @@ int EditorCommand::run(const HostOptions& options, std::FILE* out, std::FILE* er
             std::fprintf(out, "played %lld frames, %lld underruns, peak %.3f\n", source->framesRendered(),
                          output.underruns(), static_cast<double>(source->peakLevel()));
             if (output.lost()) {
-                std::fprintf(err, "chorus-host: the sound device went away while playing\n");
+                status = HostCommands::fail(err, "the sound device went away while playing");
             }
         }
     }

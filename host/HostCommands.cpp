@@ -15,7 +15,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -209,8 +208,8 @@ int HostCommands::render(const HostOptions& options) {
         return fail(inputPath + " is at " + std::to_string(rate) +
                     " Hz; rates from 8000 to 768000 Hz are rendered");
     }
-    if (!options.automationFile.empty() && !std::ifstream(options.automationFile)) {
-        return fail("cannot read automation file " + options.automationFile);
+    if (!AutomationSchedule::fileReadable(options, error)) {
+        return fail(error);
     }
 
     ModuleLoader loader;

@@ -16,7 +16,6 @@
 #include <chrono>
 #include <cmath>
 #include <csignal>
-#include <fstream>
 #include <limits>
 #include <thread>
 #include <vector>
@@ -94,8 +93,8 @@ int PlayCommand::run(const HostOptions& options, std::FILE* out, std::FILE* err)
     if (!readInput(options.playInput, input, error)) {
         return HostCommands::fail(err, error);
     }
-    if (!options.automationFile.empty() && !std::ifstream(options.automationFile)) {
-        return HostCommands::fail(err, "cannot read automation file " + options.automationFile);
+    if (!AutomationSchedule::fileReadable(options, error)) {
+        return HostCommands::fail(err, error);
     }
     const int buffer = bufferFrames(options);
     ModuleLoader loader;
