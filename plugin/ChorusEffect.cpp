@@ -20,15 +20,6 @@ constexpr char chorusVendorName[] = "Quillfen Digital Audio";
 constexpr float oldStagesScale = 0.6666667f; // old Stages values spread over three steps instead of two
 constexpr float oldLayoutShape = 0.5f;       // the old layout had no Shape: the sine
 
-struct Range {
-    float minimum;
-    float maximum;
-};
-
-// Typed-in values are held to these ranges, parameter by parameter.
-constexpr Range typedRanges[ChorusEffect::paramTotal] = {
-    {0.0f, 100.0f}, {0.0f, 5.0f}, {0.0f, 5.0f}, {1.0f, 4.0f}, {0.0f, 2.0f}};
-
 // printf's "%<width>.<precision>f" without the locale's decimal point.
 void formatFixed(float value, int width, int precision, char* out) {
     char digits[PluginBase::textSize];
@@ -214,8 +205,9 @@ int32_t ChorusEffect::paramFromText(int32_t index, char* text) {
     if (parameters == nullptr || !parseNumber(text, value)) {
         return 1;
     }
-    if (index >= 0 && index < paramTotal) {
-        value = std::clamp(value, typedRanges[index].minimum, typedRanges[index].maximum);
+    // Typed-in values are held to the parameter's range.
+    if (const ParameterRecord* record = parameters->getRecord(index)) {
+        value = std::clamp(value, record->minimum, record->maximum);
     }
     parameters->setRealValue(index, value);
     return 1;

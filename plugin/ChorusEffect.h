@@ -1,12 +1,12 @@
 #pragma once
 
+#include "dsp/ChorusParameterSet.h"
 #include "plugin/EffectShell.h"
 
 #include <memory>
 
 namespace chorus {
 
-class ChorusParameterSet;
 class ChorusProcessor;
 
 // The concrete plug-in: two in, two out, five parameters, eight programs. Owns the parameter set, the
@@ -15,7 +15,7 @@ class ChorusEffect : public EffectShell {
 public:
     static constexpr int32_t declaredInputs = 2;
     static constexpr int32_t declaredOutputs = 2;
-    static constexpr int32_t paramTotal = 5;
+    static constexpr int32_t paramTotal = chorusParamCount;
     static constexpr int32_t programTotal = 8;
     static constexpr int32_t oldProgramBytes = 80; // four values and the name
     static constexpr int32_t oldValueCount = 4;

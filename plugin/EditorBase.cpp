@@ -69,14 +69,14 @@ int32_t EditorBase::keyDown(KeyRecord* key) {
     if (frame == nullptr || key == nullptr) {
         return -1;
     }
-    return frame->onKeyPressed(*key);
+    return frame->onKeyPressed(GuiKeyRecord{key->character, key->virtualKey, key->modifiers});
 }
 
 int32_t EditorBase::keyUp(KeyRecord* key) {
     if (frame == nullptr || key == nullptr) {
         return -1;
     }
-    return frame->onKeyReleased(*key);
+    return frame->onKeyReleased(GuiKeyRecord{key->character, key->virtualKey, key->modifiers});
 }
 
 int32_t EditorBase::setKnobMode(int32_t mode) {
@@ -125,6 +125,18 @@ void EditorBase::idlePump() {
 
 std::uint32_t EditorBase::ticks() const {
     return GuiPlatform::current().tickCount();
+}
+
+void EditorBase::beginEdit(std::int32_t parameter) {
+    if (effect != nullptr) {
+        effect->beginParamGesture(parameter);
+    }
+}
+
+void EditorBase::endEdit(std::int32_t parameter) {
+    if (effect != nullptr) {
+        effect->endParamGesture(parameter);
+    }
 }
 
 } // namespace chorus

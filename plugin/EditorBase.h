@@ -1,5 +1,6 @@
 #pragma once
 
+#include "gui/core/GuiFrameOwner.h"
 #include "plugin/EditorInterface.h"
 
 #include <cstdint>
@@ -12,7 +13,7 @@ class PluginBaseEx;
 // The editor bridge on Windows: links an editor to its effect, keeps the rectangle the host reads, forwards
 // keys and the wheel to the frame, and runs the throttled idle pump that keeps the host responsive while a
 // control holds the mouse.
-class EditorBase : public EditorInterface {
+class EditorBase : public EditorInterface, public GuiFrameOwner {
 public:
     static constexpr std::uint32_t pumpSleepMs = 4;      // sleep of a throttled pump call
     static constexpr std::uint32_t pumpIntervalMs = 100; // deadline set after a full pass
@@ -36,10 +37,12 @@ public:
     virtual void drawNow();
     // One pass of idle while a control tracks the mouse: sleeps until close to the deadline, then repaints,
     // dispatches one pending paint message and gives the host an idle call.
-    virtual void idlePump();
-
+    void idlePump() override;
     // The platform's millisecond tick count.
-    std::uint32_t ticks() const;
+    std::uint32_t ticks() const override;
+    // A control's edit of a parameter starts or ends: the effect's gesture requests to the host.
+    void beginEdit(std::int32_t parameter) override;
+    void endEdit(std::int32_t parameter) override;
 
     PluginBaseEx* getEffect() const noexcept { return effect; }
     GuiFrame* getFrame() const noexcept { return frame; }

@@ -1,29 +1,11 @@
 #include "plugin/ParamChangeMailbox.h"
 
 #include "dsp/ParameterSet.h"
+#include "plugin/CurrentThread.h"
 
 #include <algorithm>
 
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <unistd.h>
-#endif
-
 namespace chorus {
-
-namespace {
-
-// Never 0, which stands for "no thread bound yet".
-std::uint32_t currentThreadId() noexcept {
-#ifdef _WIN32
-    return static_cast<std::uint32_t>(GetCurrentThreadId());
-#else
-    return static_cast<std::uint32_t>(gettid());
-#endif
-}
-
-} // namespace
 
 ParamChangeMailbox::ParamChangeMailbox(int32_t parameterCount)
     : count(std::max(parameterCount, 0)), slots(std::make_unique<Slot[]>(static_cast<std::size_t>(count))) {}

@@ -260,7 +260,7 @@ void GuiKnob::dragCircular(GuiDrawContext& context, GuiPoint where) {
     } while ((state & mousePrimary) != 0);
 }
 
-std::int32_t GuiKnob::onKeyPressed(const KeyRecord& key) {
+std::int32_t GuiKnob::onKeyPressed(const GuiKeyRecord& key) {
     return GuiStepInput::keyPressed(*this, key);
 }
 

@@ -176,7 +176,7 @@ void GuiSlider::onMouseDown(GuiDrawContext& context, GuiPoint where) {
     }
 }
 
-std::int32_t GuiSlider::onKeyPressed(const KeyRecord& key) {
+std::int32_t GuiSlider::onKeyPressed(const GuiKeyRecord& key) {
     return GuiStepInput::keyPressed(*this, key);
 }
 

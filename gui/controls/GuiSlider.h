@@ -34,7 +34,7 @@ public:
 
     void paint(GuiDrawContext& context) override;
     void onMouseDown(GuiDrawContext& context, GuiPoint where) override;
-    std::int32_t onKeyPressed(const KeyRecord& key) override;
+    std::int32_t onKeyPressed(const GuiKeyRecord& key) override;
     bool onWheelTurned(GuiDrawContext* context, GuiPoint where, float distance) override;
     bool onDetached(GuiFrame* container) override;
     bool onAttached(GuiFrame* container) override;

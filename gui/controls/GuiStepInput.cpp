@@ -22,7 +22,7 @@ void stepBy(GuiControl& control, GuiDrawContext& context, float amount) {
 
 } // namespace
 
-std::int32_t GuiStepInput::keyPressed(GuiControl& control, const KeyRecord& key) {
+std::int32_t GuiStepInput::keyPressed(GuiControl& control, const GuiKeyRecord& key) {
     if (key.virtualKey < firstArrowKey || key.virtualKey > lastArrowKey) {
         return -1;
     }

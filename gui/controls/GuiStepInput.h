@@ -1,7 +1,7 @@
 #pragma once
 
+#include "gui/core/GuiKeyRecord.h"
 #include "gui/core/GuiPoint.h"
-#include "plugin/PluginAbi.h"
 
 #include <cstdint>
 
@@ -21,7 +21,7 @@ public:
     static constexpr float fineStepFactor = 0.1f;
 
     // Answers 1 when the key was an arrow key, else -1 (not handled).
-    static std::int32_t keyPressed(GuiControl& control, const KeyRecord& key);
+    static std::int32_t keyPressed(GuiControl& control, const GuiKeyRecord& key);
     // Answers false when the control takes no mouse input or the distance is not a finite number.
     static bool wheelTurned(GuiControl& control, GuiDrawContext* context, float distance);
 };

@@ -2,13 +2,12 @@
 
 #include "gui/core/GuiBitmap.h"
 #include "gui/core/GuiDrawContext.h"
+#include "gui/core/GuiFrameOwner.h"
 #include "gui/core/GuiModule.h"
 #include "gui/core/GuiNativeEditOwner.h"
 #include "gui/core/GuiPlatform.h"
 #include "gui/core/GuiWindowClass.h"
 #include "gui/core/GuiWindowDC.h"
-#include "plugin/EditorBase.h"
-#include "plugin/PluginBaseEx.h"
 
 #include <windows.h>
 
@@ -75,7 +74,7 @@ void GuiFrame::setRotaryMode(std::int32_t mode) noexcept {
     rotaryMode = mode;
 }
 
-GuiFrame::GuiFrame(const GuiRect& frameBounds, GuiWindowHandle parent, EditorBase* owner)
+GuiFrame::GuiFrame(const GuiRect& frameBounds, GuiWindowHandle parent, GuiFrameOwner* owner)
     : GuiView(frameBounds), editor(owner), parentWindow(parent) {
     createNativeWindow(parent);
 }
@@ -251,7 +250,7 @@ void GuiFrame::repaintIfNeeded(GuiDrawContext& context) {
     }
 }
 
-std::int32_t GuiFrame::onKeyPressed(const KeyRecord& key) {
+std::int32_t GuiFrame::onKeyPressed(const GuiKeyRecord& key) {
     if (focusChild != nullptr) {
         if (const std::int32_t answer = focusChild->onKeyPressed(key); answer != -1) {
             return answer;
@@ -270,7 +269,7 @@ std::int32_t GuiFrame::onKeyPressed(const KeyRecord& key) {
     return -1;
 }
 
-std::int32_t GuiFrame::onKeyReleased(const KeyRecord& key) {
+std::int32_t GuiFrame::onKeyReleased(const GuiKeyRecord& key) {
     if (focusChild != nullptr) {
         if (const std::int32_t answer = focusChild->onKeyReleased(key); answer != -1) {
             return answer;
@@ -319,7 +318,7 @@ bool GuiFrame::onWheelTurned(GuiDrawContext* context, GuiPoint, float distance) 
     return target->onWheelTurned(&temporary, point, distance);
 }
 
-EditorBase* GuiFrame::getOwnerEditor() const {
+GuiFrameOwner* GuiFrame::getOwnerEditor() const {
     return editor;
 }
 
@@ -521,19 +520,15 @@ void GuiFrame::forEachLinkedParameter(std::int32_t tag, Send send) const {
 }
 
 void GuiFrame::notifyEditStart(std::int32_t tag) {
-    if (editor == nullptr || editor->getEffect() == nullptr) {
-        return;
+    if (editor != nullptr) {
+        forEachLinkedParameter(tag, [this](std::int32_t parameter) { editor->beginEdit(parameter); });
     }
-    PluginBaseEx* effect = editor->getEffect();
-    forEachLinkedParameter(tag, [effect](std::int32_t parameter) { effect->beginParamGesture(parameter); });
 }
 
 void GuiFrame::notifyEditEnd(std::int32_t tag) {
-    if (editor == nullptr || editor->getEffect() == nullptr) {
-        return;
+    if (editor != nullptr) {
+        forEachLinkedParameter(tag, [this](std::int32_t parameter) { editor->endEdit(parameter); });
     }
-    PluginBaseEx* effect = editor->getEffect();
-    forEachLinkedParameter(tag, [effect](std::int32_t parameter) { effect->endParamGesture(parameter); });
 }
 
 void GuiFrame::redrawChild(GuiView* view) {

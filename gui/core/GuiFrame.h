@@ -26,7 +26,7 @@ enum CursorShape : std::int32_t {
 // The root view of an editor: owns the native child window inside the host's window and the child views
 // (painted in insertion order, so later children lie on top), routes presses, wheel turns, keys and drops
 // to them, tracks a focus child and a modal child, and turns a control's edit start and end into the
-// effect's gesture requests for the parameters linked to the control's tag.
+// owner's edit notices for the parameters linked to the control's tag.
 // There is no mouse-move or capture handling: a pressed view polls the mouse until the button is released.
 class GuiFrame : public GuiView {
 public:
@@ -35,20 +35,20 @@ public:
     static constexpr std::int32_t tagTableSlack = 20;  // spare tags allocated past the highest linked one
 
     // A null parent makes a frame without a window; it must not be painted, idled or given cursors.
-    GuiFrame(const GuiRect& bounds, GuiWindowHandle parent, EditorBase* editor);
+    GuiFrame(const GuiRect& bounds, GuiWindowHandle parent, GuiFrameOwner* editor);
 
     void paint(GuiDrawContext& context) override;
     // Restores the background inside rect only and paints the children that touch it.
     void paintRegion(GuiDrawContext& context, const GuiRect& rect) override;
     void onMouseDown(GuiDrawContext& context, GuiPoint where) override;
     void repaintIfNeeded(GuiDrawContext& context) override;
-    std::int32_t onKeyPressed(const KeyRecord& key) override;
-    std::int32_t onKeyReleased(const KeyRecord& key) override;
+    std::int32_t onKeyPressed(const GuiKeyRecord& key) override;
+    std::int32_t onKeyReleased(const GuiKeyRecord& key) override;
     bool onFilesDropped(const char* const* data, std::int32_t count, std::int32_t kind,
                         GuiPoint where) override;
     // Without a context one is made on the window; the cursor position is used, not where.
     bool onWheelTurned(GuiDrawContext* context, GuiPoint where, float distance) override;
-    EditorBase* getOwnerEditor() const override;
+    GuiFrameOwner* getOwnerEditor() const override;
 
     // The creator's reference passes to the frame.
     virtual bool addChild(GuiView* view);
@@ -87,7 +87,7 @@ public:
 
     GuiWindowHandle getWindow() const noexcept { return window; }
     GuiWindowHandle getParentWindow() const noexcept { return parentWindow; }
-    EditorBase* getEditor() const noexcept { return editor; }
+    GuiFrameOwner* getEditor() const noexcept { return editor; }
     bool isOpen() const noexcept { return open; }
     bool isFirstPaintPending() const noexcept { return firstPaintPending; }
     bool isDropEnabled() const noexcept { return dropEnabled; }
@@ -112,7 +112,7 @@ private:
     template <typename Send>
     void forEachLinkedParameter(std::int32_t tag, Send send) const;
 
-    EditorBase* editor = nullptr;
+    GuiFrameOwner* editor = nullptr;
     GuiWindowHandle parentWindow = nullptr;
     GuiBitmap* backgroundBitmap = nullptr;
     std::vector<GuiView*> children;

@@ -34,11 +34,11 @@ bool GuiView::receiveMessage(GuiView*, const char*) {
     return false;
 }
 
-std::int32_t GuiView::onKeyPressed(const KeyRecord&) {
+std::int32_t GuiView::onKeyPressed(const GuiKeyRecord&) {
     return -1;
 }
 
-std::int32_t GuiView::onKeyReleased(const KeyRecord&) {
+std::int32_t GuiView::onKeyReleased(const GuiKeyRecord&) {
     return -1;
 }
 
@@ -107,7 +107,7 @@ void GuiView::setOwnerView(GuiView* view) {
     ownerView = view;
 }
 
-EditorBase* GuiView::getOwnerEditor() const {
+GuiFrameOwner* GuiView::getOwnerEditor() const {
     return ownerFrame != nullptr ? ownerFrame->getOwnerEditor() : nullptr;
 }
 

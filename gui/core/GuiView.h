@@ -1,13 +1,13 @@
 #pragma once
 
+#include "gui/core/GuiKeyRecord.h"
 #include "gui/core/GuiRect.h"
-#include "plugin/PluginAbi.h"
 
 #include <cstdint>
 
 namespace chorus {
 
-class EditorBase;
+class GuiFrameOwner;
 class GuiDrawContext;
 class GuiFrame;
 
@@ -33,8 +33,8 @@ public:
     virtual void repaintIfNeeded(GuiDrawContext& context);
     virtual bool receiveMessage(GuiView* sender, const char* message);
     // Key answers: -1 means not handled.
-    virtual std::int32_t onKeyPressed(const KeyRecord& key);
-    virtual std::int32_t onKeyReleased(const KeyRecord& key);
+    virtual std::int32_t onKeyPressed(const GuiKeyRecord& key);
+    virtual std::int32_t onKeyReleased(const GuiKeyRecord& key);
     virtual bool onFilesDropped(const char* const* data, std::int32_t count, std::int32_t kind,
                                 GuiPoint where);
     virtual bool onWheelTurned(GuiDrawContext* context, GuiPoint where, float distance);
@@ -55,7 +55,8 @@ public:
     virtual void getBounds(GuiRect& out) const;
     virtual void setOwnerFrame(GuiFrame* frame);
     virtual void setOwnerView(GuiView* view);
-    virtual EditorBase* getOwnerEditor() const;
+    // The editor that owns the frame this view is in, or null.
+    virtual GuiFrameOwner* getOwnerEditor() const;
     virtual bool onDetached(GuiFrame* container);
     virtual bool onAttached(GuiFrame* container);
     virtual void release();

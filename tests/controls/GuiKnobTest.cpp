@@ -182,26 +182,26 @@ TEST_F(Knob, ArrowKeysStepByTheWheelStepAndTheFineBitByATenth) {
     const std::tuple<std::uint8_t, std::uint8_t, float> cases[] = {
         {12, 0, 0.6f}, {13, 0, 0.7f}, {11, 0, 0.6f}, {14, 0, 0.5f}, {13, 1, 0.51f}, {14, 1, 0.5f}};
     for (const auto& [key, modifiers, expected] : cases) {
-        const KeyRecord record{0, key, modifiers};
+        const GuiKeyRecord record{0, key, modifiers};
         EXPECT_EQ(knob->onKeyPressed(record), 1);
         EXPECT_NEAR(knob->getValue(), expected, tolerance) << int{key} << "/" << int{modifiers};
     }
     EXPECT_EQ(listener.changes.size(), 6u);
     EXPECT_EQ(fixture.gestures().size(), 12u);
     for (std::uint8_t other : {std::uint8_t{10}, std::uint8_t{15}, std::uint8_t{0}}) {
-        EXPECT_EQ(knob->onKeyPressed(KeyRecord{0, other, 0}), -1);
+        EXPECT_EQ(knob->onKeyPressed(GuiKeyRecord{0, other, 0}), -1);
     }
     EXPECT_EQ(fixture.gestures().size(), 12u);
     // Clamped at the ends; no change means no notification.
     knob->setValue(0.95f);
     knob->paint(surface);
-    knob->onKeyPressed(KeyRecord{0, 12, 0});
-    knob->onKeyPressed(KeyRecord{0, 12, 0});
+    knob->onKeyPressed(GuiKeyRecord{0, 12, 0});
+    knob->onKeyPressed(GuiKeyRecord{0, 12, 0});
     EXPECT_EQ(knob->getValue(), 1.0f);
     EXPECT_EQ(listener.changes.size(), 7u);
     // The frame routes keys to the focus child first.
     fixture.frame->setFocusChild(knob);
-    EXPECT_EQ(fixture.frame->onKeyPressed(KeyRecord{0, 11, 0}), 1);
+    EXPECT_EQ(fixture.frame->onKeyPressed(GuiKeyRecord{0, 11, 0}), 1);
     EXPECT_NEAR(knob->getValue(), 0.9f, tolerance);
 }
 

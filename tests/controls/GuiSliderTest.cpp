@@ -168,9 +168,9 @@ TEST_F(Slider, CtrlClickResetsWithoutAGesture) {
 
 TEST_F(Slider, KeysAndWheelStepAsOnTheKnobs) {
     slider->setValue(0.5f);
-    EXPECT_EQ(slider->onKeyPressed(KeyRecord{0, 12, 0}), 1);
+    EXPECT_EQ(slider->onKeyPressed(GuiKeyRecord{0, 12, 0}), 1);
     EXPECT_NEAR(slider->getValue(), 0.6f, tolerance);
-    EXPECT_EQ(slider->onKeyPressed(KeyRecord{0, 20, 0}), -1);
+    EXPECT_EQ(slider->onKeyPressed(GuiKeyRecord{0, 20, 0}), -1);
     platform.script({{0, {}}});
     EXPECT_TRUE(slider->onWheelTurned(&surface, {}, -3.0f));
     EXPECT_NEAR(slider->getValue(), 0.3f, tolerance);

@@ -35,11 +35,11 @@ public:
         log.push_back(name + ".detached");
         return true;
     }
-    std::int32_t onKeyPressed(const KeyRecord&) override {
+    std::int32_t onKeyPressed(const GuiKeyRecord&) override {
         log.push_back(name + ".key");
         return answer;
     }
-    std::int32_t onKeyReleased(const KeyRecord&) override {
+    std::int32_t onKeyReleased(const GuiKeyRecord&) override {
         log.push_back(name + ".keyUp");
         return answer;
     }
