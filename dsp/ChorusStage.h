@@ -2,6 +2,7 @@
 
 #include "dsp/LinearRamp.h"
 #include "dsp/StageKernel.h"
+#include "dsp/WaveShape.h"
 
 #include <array>
 #include <cstdint>
@@ -15,8 +16,6 @@ namespace chorus {
 // ramps, frame counter and the inputs the taps read.
 class ChorusStage final {
 public:
-    enum Shape : int { shapeRamp = 0, shapeSine = 1, shapeTrapezoid = 2 };
-
     // Rates outside [minimumSampleRate, maximumSampleRate] (NaN included) run at the nearest limit,
     // so every tap stays inside the line; the engine refuses such rates before it gets here.
     static constexpr float minimumSampleRate = 8200.0f; // Hz: the line then holds 41 samples

@@ -1,6 +1,7 @@
 #include "editor/ChorusEditor.h"
 
 #include "dsp/ChorusParameterSet.h"
+#include "dsp/WaveShape.h"
 #include "editor/ChorusXYPad.h"
 #include "gui/controls/GuiAboutSplash.h"
 #include "gui/controls/GuiButtonGroup.h"
@@ -13,10 +14,12 @@
 #include "gui/core/GuiFrame.h"
 #include "plugin/PluginBaseEx.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdio>
 #include <new>
+#include <utility>
 
 namespace chorus {
 
@@ -42,14 +45,13 @@ constexpr GuiRect shapeArea{52, 121, 161, 136};
 
 constexpr float stagesWheelStep = 0.25f;
 constexpr int32_t padStyle = padShowCurveA | padShowCurveB;
-constexpr int32_t shapeCount = 3;
-// Members in the order of the Shape values: ramp, peak (the sine setting), square.
+// Members in the order of the Shape values: ramp, peak (the sine setting), trapezoid.
 constexpr std::array<int32_t, shapeCount> shapeX{52, 90, 128};
 constexpr std::array<int32_t, shapeCount> shapeY{121, 121, 121};
 
 // Heights of the picture, as fractions of the pad's height.
-constexpr float squareHigh = 0.95f;
-constexpr float squareLow = 0.02f;
+constexpr float trapezoidHigh = 0.95f;
+constexpr float trapezoidLow = 0.02f;
 constexpr float rampPeakAt = 0.95f; // where in its cycle the ramp turns
 constexpr float sinePeakAt = 0.5f;
 constexpr int32_t headroom = 3; // pixels a peak stays below the top of the pad
@@ -59,10 +61,33 @@ constexpr float rippleBase = 110.0f;
 constexpr float rippleDelay = 20.0f;
 constexpr float rippleSpan = 150.0f;
 
-enum Shape : int32_t { shapeRamp = 0, shapeSine = 1, shapeSquare = 2 };
-
 int32_t truncated(float value) {
     return static_cast<int32_t>(value);
+}
+
+// The parameter each control edits and shows: the one place that relates them. The pad is not here: it
+// edits Freq (x) and Delay (y) together, and its gestures go out under the two knobs' tags.
+struct Binding {
+    int32_t tag;
+    int32_t parameter;
+    bool quantise; // the stored step is what the host hears (a knob between two stages, a typed 2.6)
+};
+constexpr std::array<Binding, 9> bindings{{
+    {ChorusEditor::tagFreqKnob, paramFreq, false},
+    {ChorusEditor::tagDelayKnob, paramDelay, false},
+    {ChorusEditor::tagStagesKnob, paramStages, true},
+    {ChorusEditor::tagMixSlider, paramMix, false},
+    {ChorusEditor::tagMixField, paramMix, false},
+    {ChorusEditor::tagFreqField, paramFreq, false},
+    {ChorusEditor::tagDelayField, paramDelay, false},
+    {ChorusEditor::tagStagesField, paramStages, true},
+    {ChorusEditor::tagShape, paramShape, false},
+}};
+
+const Binding* bindingOf(int32_t tag) {
+    const auto found =
+        std::find_if(bindings.begin(), bindings.end(), [tag](const Binding& b) { return b.tag == tag; });
+    return found != bindings.end() ? &*found : nullptr;
 }
 
 } // namespace
@@ -93,16 +118,51 @@ ChorusEditor::~ChorusEditor() {
 }
 
 void ChorusEditor::forgetControls() noexcept {
-    freqKnob = nullptr;
-    delayKnob = nullptr;
-    stagesKnob = nullptr;
-    mixSlider = nullptr;
-    freqField = nullptr;
-    delayField = nullptr;
-    stagesField = nullptr;
-    mixField = nullptr;
-    wavePad = nullptr;
-    shapeButtons = nullptr;
+    controls.fill(nullptr);
+}
+
+bool ChorusEditor::placeBound(GuiControl* control, int32_t tag) {
+    if (control == nullptr) {
+        return false;
+    }
+    const Binding* binding = bindingOf(tag);
+    if (!place(control, tag, binding != nullptr ? 1 : 0,
+               binding != nullptr ? &binding->parameter : nullptr)) {
+        return false;
+    }
+    controls[static_cast<std::size_t>(tag)] = control;
+    return true;
+}
+
+GuiFilmstripKnob* ChorusEditor::getFreqKnob() const noexcept {
+    return static_cast<GuiFilmstripKnob*>(controlAt(tagFreqKnob));
+}
+GuiFilmstripKnob* ChorusEditor::getDelayKnob() const noexcept {
+    return static_cast<GuiFilmstripKnob*>(controlAt(tagDelayKnob));
+}
+GuiFilmstripKnob* ChorusEditor::getStagesKnob() const noexcept {
+    return static_cast<GuiFilmstripKnob*>(controlAt(tagStagesKnob));
+}
+GuiVerticalSlider* ChorusEditor::getMixSlider() const noexcept {
+    return static_cast<GuiVerticalSlider*>(controlAt(tagMixSlider));
+}
+GuiNumberField* ChorusEditor::getFreqField() const noexcept {
+    return static_cast<GuiNumberField*>(controlAt(tagFreqField));
+}
+GuiNumberField* ChorusEditor::getDelayField() const noexcept {
+    return static_cast<GuiNumberField*>(controlAt(tagDelayField));
+}
+GuiNumberField* ChorusEditor::getStagesField() const noexcept {
+    return static_cast<GuiNumberField*>(controlAt(tagStagesField));
+}
+GuiNumberField* ChorusEditor::getMixField() const noexcept {
+    return static_cast<GuiNumberField*>(controlAt(tagMixField));
+}
+ChorusXYPad* ChorusEditor::getWavePad() const noexcept {
+    return static_cast<ChorusXYPad*>(controlAt(tagPad));
+}
+GuiButtonGroup* ChorusEditor::getShapeButtons() const noexcept {
+    return static_cast<GuiButtonGroup*>(controlAt(tagShape));
 }
 
 int32_t ChorusEditor::openEditor(void* parentWindow) {
@@ -118,53 +178,44 @@ int32_t ChorusEditor::openEditor(void* parentWindow) {
                    GuiPoint{0, 0}, versionArea, noticeArea, colorWhite, alignLeft);
 
     GuiBitmap* strip = bitmaps.bitmapFor(bitmapKnobStrip);
-    const int32_t freqParam[] = {paramFreq};
-    const int32_t delayParam[] = {paramDelay};
-    const int32_t stagesParam[] = {paramStages};
-    const int32_t mixParam[] = {paramMix};
-    const int32_t shapeParam[] = {paramShape};
-    createFilmstripKnob(&freqKnob, freqKnobArea, tagFreqKnob, strip, GuiPoint{0, 0}, true, 1, freqParam);
-    createFilmstripKnob(&delayKnob, delayKnobArea, tagDelayKnob, strip, GuiPoint{0, 0}, true, 1, delayParam);
-    createFilmstripKnob(&stagesKnob, stagesKnobArea, tagStagesKnob, strip, GuiPoint{0, 0}, true, 1,
-                        stagesParam);
-    if (stagesKnob != nullptr) {
+    for (const auto& [tag, area] :
+         {std::pair{tagFreqKnob, freqKnobArea}, std::pair{tagDelayKnob, delayKnobArea},
+          std::pair{tagStagesKnob, stagesKnobArea}}) {
+        GuiFilmstripKnob* knob = nullptr;
+        createFilmstripKnob(&knob, area, tag, strip, GuiPoint{0, 0}, false, 0, nullptr);
+        placeBound(knob, tag);
+    }
+    if (GuiFilmstripKnob* stagesKnob = getStagesKnob()) {
         stagesKnob->setWheelStep(stagesWheelStep);
     }
 
     const GuiBitmap* thumb = bitmaps.bitmapFor(bitmapSliderThumb);
     const int32_t thumbHeight = thumb != nullptr ? thumb->getHeight() : 0;
-    mixSlider = new (std::nothrow) GuiVerticalSlider(
-        mixSliderArea, this, tagMixSlider, mixSliderArea.top, mixSliderArea.bottom - thumbHeight,
-        bitmaps.bitmapFor(bitmapSliderThumb), bitmaps.bitmapFor(bitmapBackground),
-        GuiPoint{mixSliderArea.left, mixSliderArea.top}, sliderFromBottom);
-    if (mixSlider != nullptr && !place(mixSlider, tagMixSlider, 1, mixParam)) {
-        mixSlider = nullptr;
-    }
+    placeBound(new (std::nothrow) GuiVerticalSlider(
+                   mixSliderArea, this, tagMixSlider, mixSliderArea.top, mixSliderArea.bottom - thumbHeight,
+                   bitmaps.bitmapFor(bitmapSliderThumb), bitmaps.bitmapFor(bitmapBackground),
+                   GuiPoint{mixSliderArea.left, mixSliderArea.top}, sliderFromBottom),
+               tagMixSlider);
 
-    freqField = addParameterField(freqFieldArea, tagFreqField, paramFreq, bitmapField);
-    delayField = addParameterField(delayFieldArea, tagDelayField, paramDelay, bitmapField);
-    stagesField = addParameterField(stagesFieldArea, tagStagesField, paramStages, bitmapField);
-    mixField = addParameterField(mixFieldArea, tagMixField, paramMix, bitmapMixField);
+    addParameterField(freqFieldArea, tagFreqField, paramFreq, bitmapField);
+    addParameterField(delayFieldArea, tagDelayField, paramDelay, bitmapField);
+    addParameterField(stagesFieldArea, tagStagesField, paramStages, bitmapField);
+    addParameterField(mixFieldArea, tagMixField, paramMix, bitmapMixField);
 
-    wavePad = new (std::nothrow) ChorusXYPad(padArea, this, tagPad, bitmaps.bitmapFor(bitmapPad), padStyle);
-    if (wavePad != nullptr) {
-        wavePad->setCurveScale(1.0f);
-        wavePad->setTags(tagFreqKnob, tagDelayKnob);
-        wavePad->setCurveColor(1, colorWhite);
-        // The pad's gestures go out under the knobs' tags, which are linked to Freq and Delay.
-        if (!place(wavePad, tagPad, 0, nullptr)) {
-            wavePad = nullptr;
-        }
+    if (auto* pad =
+            new (std::nothrow) ChorusXYPad(padArea, this, tagPad, bitmaps.bitmapFor(bitmapPad), padStyle)) {
+        pad->setCurveScale(1.0f);
+        pad->setTags(tagFreqKnob, tagDelayKnob);
+        pad->setCurveColor(1, colorWhite);
+        placeBound(pad, tagPad);
     }
 
     const std::array<GuiBitmap*, shapeCount> shapeBitmaps{bitmaps.bitmapFor(bitmapShapeRamp),
                                                           bitmaps.bitmapFor(bitmapShapePeak),
                                                           bitmaps.bitmapFor(bitmapShapeSquare)};
-    shapeButtons = new (std::nothrow) GuiButtonGroup(shapeArea, this, tagShape, shapeCount, shapeX.data(),
-                                                     shapeY.data(), shapeBitmaps.data());
-    if (shapeButtons != nullptr && !place(shapeButtons, tagShape, 1, shapeParam)) {
-        shapeButtons = nullptr;
-    }
+    placeBound(new (std::nothrow) GuiButtonGroup(shapeArea, this, tagShape, shapeCount, shapeX.data(),
+                                                 shapeY.data(), shapeBitmaps.data()),
+               tagShape);
 
     if (parameters != nullptr) {
         for (const int32_t index : {paramFreq, paramDelay, paramStages, paramMix, paramShape}) {
@@ -194,8 +245,7 @@ GuiNumberField* ChorusEditor::addParameterField(const GuiRect& area, int32_t tag
         field->setMaximum(record->maximum);
     }
     field->setNumberConverter(formatConverter, field);
-    const int32_t linked[] = {parameter};
-    return place(field, tag, 1, linked) ? field : nullptr;
+    return placeBound(field, tag) ? field : nullptr;
 }
 
 void ChorusEditor::formatValue(float value, char* text, std::size_t size, int32_t tag) {
@@ -224,56 +274,21 @@ void ChorusEditor::showParamChange(int32_t index, float value) {
     if (parameters == nullptr || !open) {
         return;
     }
-    switch (index) {
-    case paramMix:
-        if (mixSlider != nullptr) {
-            mixSlider->setValue(value);
+    for (const Binding& binding : bindings) {
+        if (binding.parameter == index && controlAt(binding.tag) != nullptr) {
+            controlAt(binding.tag)->setValue(value);
         }
-        if (mixField != nullptr) {
-            mixField->setValue(value);
+    }
+    if (ChorusXYPad* pad = getWavePad()) {
+        if (index == paramFreq) {
+            pad->setValueX(value);
+        } else if (index == paramDelay) {
+            pad->setValueY(value);
         }
-        break;
-    case paramFreq:
-        if (freqKnob != nullptr) {
-            freqKnob->setValue(value);
-        }
-        if (freqField != nullptr) {
-            freqField->setValue(value);
-        }
-        if (wavePad != nullptr) {
-            wavePad->setValueX(value);
-        }
+    }
+    // Everything but Mix shapes the pad's picture.
+    if (index == paramFreq || index == paramDelay || index == paramStages || index == paramShape) {
         updateWavePicture();
-        break;
-    case paramDelay:
-        if (delayKnob != nullptr) {
-            delayKnob->setValue(value);
-        }
-        if (delayField != nullptr) {
-            delayField->setValue(value);
-        }
-        if (wavePad != nullptr) {
-            wavePad->setValueY(value);
-        }
-        updateWavePicture();
-        break;
-    case paramStages:
-        if (stagesKnob != nullptr) {
-            stagesKnob->setValue(value);
-        }
-        if (stagesField != nullptr) {
-            stagesField->setValue(value);
-        }
-        updateWavePicture();
-        break;
-    case paramShape:
-        if (shapeButtons != nullptr) {
-            shapeButtons->setValue(value);
-        }
-        updateWavePicture();
-        break;
-    default:
-        break;
     }
     requestRedraw();
 }
@@ -282,37 +297,15 @@ void ChorusEditor::controlChanged(GuiDrawContext& context, GuiControl* control) 
     if (control == nullptr || effect == nullptr) {
         return;
     }
-    switch (control->getTag()) {
-    case tagFreqKnob:
-    case tagFreqField:
-        sendToEffect(paramFreq, control->getValue(), false);
-        break;
-    case tagDelayKnob:
-    case tagDelayField:
-        sendToEffect(paramDelay, control->getValue(), false);
-        break;
-    case tagStagesKnob:
-    case tagStagesField:
-        // Quantised first, so the host hears the stage the knob or the typed number lands on.
-        sendToEffect(paramStages, control->getValue(), true);
-        break;
-    case tagMixSlider:
-    case tagMixField:
-        sendToEffect(paramMix, control->getValue(), false);
-        break;
-    case tagPad:
+    if (const Binding* binding = bindingOf(control->getTag())) {
+        sendToEffect(binding->parameter, control->getValue(), binding->quantise);
+    } else if (control->getTag() == tagPad) {
         if (auto* pad = dynamic_cast<GuiXYPad*>(control)) {
             const float x = pad->getValueX();
             const float y = pad->getValueY();
             sendToEffect(paramFreq, x, false);
             sendToEffect(paramDelay, y, false);
         }
-        break;
-    case tagShape:
-        sendToEffect(paramShape, control->getValue(), false);
-        break;
-    default:
-        break;
     }
     control->repaintIfNeeded(context);
 }
@@ -352,11 +345,11 @@ void ChorusEditor::updateWavePicture() {
     }
     waveValues[static_cast<std::size_t>(padWidth - 1)] = 0.0f;
     rippleValues[static_cast<std::size_t>(padWidth - 1)] = 0.0f;
-    if (wavePad != nullptr) {
-        wavePad->setStageCount(truncated(realValue(paramStages)));
-        wavePad->setShapeIndex(truncated(realValue(paramShape)));
-        wavePad->setCurveHeights(0, waveValues.get(), padWidth - 1);
-        wavePad->setCurveHeights(1, rippleValues.get(), padWidth - 1);
+    if (ChorusXYPad* pad = getWavePad()) {
+        pad->setStageCount(truncated(realValue(paramStages)));
+        pad->setShapeIndex(truncated(realValue(paramShape)));
+        pad->setCurveHeights(0, waveValues.get(), padWidth - 1);
+        pad->setCurveHeights(1, rippleValues.get(), padWidth - 1);
     }
 }
 
@@ -366,15 +359,15 @@ float ChorusEditor::waveHeightAt(int32_t x) const {
     if (cycles < 1 || padHeight <= 0) {
         return 0.0f;
     }
-    if (shape == shapeSquare) {
+    if (shape == shapeTrapezoid) {
         const int32_t seg = padWidth / cycles;
         const int32_t half = truncated(static_cast<float>(seg) * 0.5f);
         if (x == 0) {
-            return squareLow;
+            return trapezoidLow;
         }
         for (int32_t i = 1; i <= cycles; ++i) {
             if (x <= i * seg) {
-                return x <= (i - 1) * seg + half ? squareHigh : squareLow;
+                return x <= (i - 1) * seg + half ? trapezoidHigh : trapezoidLow;
             }
         }
         return 0.0f;

@@ -2,6 +2,7 @@
 
 #include "plugin/GuiEditorBase.h"
 
+#include <array>
 #include <cstdint>
 #include <memory>
 
@@ -49,6 +50,7 @@ public:
         tagStagesField = 8,
         tagPad = 9,
         tagShape = 10,
+        tagCount = 11,
     };
 
     ChorusEditor(PluginBaseEx* effect, ParameterSet* parameters);
@@ -69,16 +71,16 @@ public:
     // The ripple factor (0 to 1) at pad column x.
     float rippleAt(int32_t x) const;
 
-    GuiFilmstripKnob* getFreqKnob() const noexcept { return freqKnob; }
-    GuiFilmstripKnob* getDelayKnob() const noexcept { return delayKnob; }
-    GuiFilmstripKnob* getStagesKnob() const noexcept { return stagesKnob; }
-    GuiVerticalSlider* getMixSlider() const noexcept { return mixSlider; }
-    GuiNumberField* getFreqField() const noexcept { return freqField; }
-    GuiNumberField* getDelayField() const noexcept { return delayField; }
-    GuiNumberField* getStagesField() const noexcept { return stagesField; }
-    GuiNumberField* getMixField() const noexcept { return mixField; }
-    ChorusXYPad* getWavePad() const noexcept { return wavePad; }
-    GuiButtonGroup* getShapeButtons() const noexcept { return shapeButtons; }
+    GuiFilmstripKnob* getFreqKnob() const noexcept;
+    GuiFilmstripKnob* getDelayKnob() const noexcept;
+    GuiFilmstripKnob* getStagesKnob() const noexcept;
+    GuiVerticalSlider* getMixSlider() const noexcept;
+    GuiNumberField* getFreqField() const noexcept;
+    GuiNumberField* getDelayField() const noexcept;
+    GuiNumberField* getStagesField() const noexcept;
+    GuiNumberField* getMixField() const noexcept;
+    ChorusXYPad* getWavePad() const noexcept;
+    GuiButtonGroup* getShapeButtons() const noexcept;
     int32_t getPadWidth() const noexcept { return padWidth; }
     int32_t getPadHeight() const noexcept { return padHeight; }
     const float* getWaveValues() const noexcept { return waveValues.get(); }
@@ -89,21 +91,17 @@ protected:
 
 private:
     void forgetControls() noexcept;
+    // Places a control made for its tag and keeps it, linked to the tag's parameter; false (and nothing
+    // kept) when it could not be made or placed.
+    bool placeBound(GuiControl* control, int32_t tag);
+    GuiControl* controlAt(int32_t tag) const noexcept { return controls[static_cast<std::size_t>(tag)]; }
     // applyUserParam when the value, as the effect will store it, differs from the current one; with
     // quantiseFirst the stored step is what is sent.
     void sendToEffect(int32_t index, float value, bool quantiseFirst);
     float realValue(int32_t index) const;
 
-    GuiFilmstripKnob* freqKnob = nullptr;
-    GuiFilmstripKnob* delayKnob = nullptr;
-    GuiFilmstripKnob* stagesKnob = nullptr;
-    GuiVerticalSlider* mixSlider = nullptr;
-    GuiNumberField* freqField = nullptr;
-    GuiNumberField* delayField = nullptr;
-    GuiNumberField* stagesField = nullptr;
-    GuiNumberField* mixField = nullptr;
-    ChorusXYPad* wavePad = nullptr;
-    GuiButtonGroup* shapeButtons = nullptr;
+    // The open frame's controls by tag (null where none is open or a control could not be made).
+    std::array<GuiControl*, tagCount> controls{};
     std::unique_ptr<float[]> waveValues;
     std::unique_ptr<float[]> rippleValues;
     int32_t padWidth = 0;

@@ -1,5 +1,6 @@
 #include "host/BenchCommand.h"
 
+#include "dsp/WaveShape.h"
 #include "host/HostCommands.h"
 #include "host/HostedPlugin.h"
 #include "host/ModuleLoader.h"
@@ -25,8 +26,6 @@ constexpr double warmUpSeconds = 1.0;         // lets the depth and wet ramps se
 constexpr int timedPasses = 3;                // the fastest pass counts: the others met a busier machine
 constexpr double minimumPassCpuSeconds = 0.5; // the thread clock may tick only every 10 ms (Wine)
 constexpr float testToneHz = 220.0f;
-
-const char* const shapeNames[] = {"ramp", "sine", "trapezoid"};
 
 // Processor time of this thread: on a shared machine wall time mostly measures the other processes.
 double threadCpuSeconds() {
@@ -170,8 +169,8 @@ int BenchCommand::run(const HostOptions& options, std::FILE* out, std::FILE* err
         plugin.close();
         const double perFrameStage =
             best * 1e9 / (static_cast<double>(block) * static_cast<double>(c.stages));
-        std::fprintf(out, "%-10s %6d %-8s %14.2f\n", shapeNames[c.shape], c.stages,
-                     c.inputs == 2 ? "stereo" : "mono-in", perFrameStage);
+        std::fprintf(out, "%-10s %6d %-8s %14.2f\n", shapeNames[static_cast<std::size_t>(c.shape)].data(),
+                     c.stages, c.inputs == 2 ? "stereo" : "mono-in", perFrameStage);
         std::fflush(out);
     }
     return HostCommands::exitOk;

@@ -72,7 +72,7 @@ TEST(ChorusStage, AtZeroDepthTheTapIsTheSampleOneFrameOld) {
 TEST(ChorusStage, ImpulseComesBackAtTheSweptDelay) {
     // Sine at 0.001 Hz barely moves: m is about 0, so the delay is 0.5 * 88 + 1 = 45 samples.
     ChorusStage stage(rate44k);
-    stage.setShape(ChorusStage::shapeSine);
+    stage.setShape(chorus::shapeSine);
     stage.setRate(0.0f);
     stage.setDelayMs(2.0f);
     settle(stage);
@@ -117,7 +117,7 @@ TEST(ChorusStage, InPlaceProcessingEqualsSeparateBuffers) {
 
 TEST(ChorusStage, MonoToStereoReadsTwoTapsAQuarterCycleApart) {
     ChorusStage stage(rate44k);
-    stage.setShape(ChorusStage::shapeSine);
+    stage.setShape(chorus::shapeSine);
     stage.setRate(5.0f);
     stage.setDelayMs(4.0f);
     std::vector<float> in(20000), l(20000), r(20000);
@@ -140,19 +140,19 @@ TEST(ChorusStage, MonoToStereoReadsTwoTapsAQuarterCycleApart) {
 TEST(ChorusStage, WaveformsHitTheirCorners) {
     ChorusStage stage(rate44k);
     const auto at = [](double c) { return static_cast<float>(c * twoPi); };
-    stage.setShape(ChorusStage::shapeRamp);
+    stage.setShape(chorus::shapeRamp);
     EXPECT_NEAR(stage.waveA(at(0.0)), -1.0f, 1e-5f);
     EXPECT_NEAR(stage.waveA(at(0.5)), 2.0f * 0.5f / 0.95f - 1.0f, 1e-5f);
     EXPECT_NEAR(stage.waveA(at(0.95)), 1.0f, 1e-4f);
     EXPECT_NEAR(stage.waveA(at(0.975)), 0.0f, 1e-4f);
-    stage.setShape(ChorusStage::shapeTrapezoid);
+    stage.setShape(chorus::shapeTrapezoid);
     EXPECT_NEAR(stage.waveA(at(0.025)), 0.5f, 1e-4f);
     EXPECT_EQ(stage.waveA(at(0.3)), 1.0f);
     EXPECT_NEAR(stage.waveA(at(0.5)), 0.0f, 1e-4f);
     EXPECT_EQ(stage.waveA(at(0.7)), -1.0f);
     EXPECT_NEAR(stage.waveA(at(0.975)), -0.5f, 1e-4f);
     EXPECT_EQ(stage.waveB(at(0.05)), 1.0f); // a quarter cycle later: 0.3
-    stage.setShape(ChorusStage::shapeSine);
+    stage.setShape(chorus::shapeSine);
     EXPECT_EQ(stage.waveA(0.0f), 0.0f);
     EXPECT_EQ(stage.waveB(0.0f), 1.0f);
 }
@@ -190,7 +190,7 @@ TEST(ChorusStage, RateChangeKeepsTheWaveformWhereItIs) {
 
 TEST(ChorusStage, SweepStaysSmoothAfterADayAt192kHz) {
     ChorusStage stage(192000.0f);
-    stage.setShape(ChorusStage::shapeSine);
+    stage.setShape(chorus::shapeSine);
     stage.setRate(5.0f);
     stage.setDelayMs(5.0f);
     settle(stage, 60000);
@@ -230,7 +230,7 @@ TEST(ChorusStage, UnusableSampleRatesStayInsideTheLine) {
         EXPECT_GE(stage.getLineLength(), 41) << rate;
         stage.setDelayMs(1.0e6f);
         stage.setRate(1.0e6f);
-        stage.setShape(ChorusStage::shapeRamp);
+        stage.setShape(chorus::shapeRamp);
         std::vector<float> l(5000), r(5000);
         for (std::size_t i = 0; i < l.size(); ++i) {
             l[i] = noise(rng);
