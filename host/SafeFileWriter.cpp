@@ -84,7 +84,8 @@ std::string temporaryName(const std::string& resolved) {
 
 bool SafeFileWriter::locate(const std::string& path, Kind& kind, std::string& resolved, std::string& error) {
     resolved = path;
-    if (path == standardOutput) {
+    // Reopening /dev/stdout fails for a pipe another user made (after su, say): the stream is at hand.
+    if (path == standardOutput || path == "/dev/stdout") {
         kind = Kind::standardOutput;
         return true;
     }

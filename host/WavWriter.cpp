@@ -29,7 +29,9 @@ void put32(std::vector<unsigned char>& out, uint32_t value) {
 }
 
 void putTag(std::vector<unsigned char>& out, const char* tag) {
-    out.insert(out.end(), tag, tag + 4);
+    for (int i = 0; i < 4; ++i) { // byte by byte: GCC 12 misreads a range insert into an empty vector
+        out.push_back(static_cast<unsigned char>(tag[i]));
+    }
 }
 
 // Rounds to the nearest step and keeps within the integer range.

@@ -103,6 +103,8 @@ protected:
             request.assign(static_cast<std::size_t>(asked) * LiveSource::channels, 0.0f);
             source.render(request.data(), asked);
             result.samples.insert(result.samples.end(), request.begin(), request.end());
+            // The request that hands out the input's last frame is the one that reports the end.
+            EXPECT_EQ(source.finished(), !loop && result.frames() >= input.frames()) << "request " << r;
         }
         EXPECT_EQ(source.finished(), !loop);
         result.samples.resize(static_cast<std::size_t>(frames) * LiveSource::channels);
