@@ -6,6 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <memory>
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -21,7 +22,11 @@ namespace chorus::host {
 
 namespace {
 
+#ifdef _WIN32
+constexpr size_t finalPathCapacity = 32768; // the longest path Windows knows, in characters
+#else
 constexpr int maxLinkHops = 40; // as the kernel allows before it calls a chain of links a loop
+#endif
 
 int processId() {
 #ifdef _WIN32
@@ -61,6 +66,30 @@ bool windowsDeviceName(const std::string& path) {
 }
 #endif
 
+#ifdef _WIN32
+// The file an existing path ends at, links followed by the system itself; a new file is its own path.
+std::string followLinks(const std::string& path) {
+    std::unique_ptr<void, decltype(&CloseHandle)> file(
+        CreateFileA(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr),
+        &CloseHandle);
+    if (file.get() == INVALID_HANDLE_VALUE) {
+        file.release(); // nothing to close
+        return path;
+    }
+    std::string final(finalPathCapacity, '\0');
+    const DWORD length = GetFinalPathNameByHandleA(file.get(), final.data(), static_cast<DWORD>(final.size()),
+                                                   VOLUME_NAME_DOS);
+    if (length == 0 || length >= final.size()) {
+        return path;
+    }
+    final.resize(length);
+    if (final.rfind("\\\\?\\UNC\\", 0) == 0) {
+        return "\\\\" + final.substr(8); // \\?\UNC\server\share -> \\server\share
+    }
+    return final.rfind("\\\\?\\", 0) == 0 ? final.substr(4) : final;
+}
+#else
 std::string followLinks(const std::string& path) {
     std::filesystem::path here(path);
     std::error_code code;
@@ -73,6 +102,7 @@ std::string followLinks(const std::string& path) {
     }
     return here.string();
 }
+#endif
 
 std::string temporaryName(const std::string& resolved) {
     static std::atomic<unsigned> counter{0};

@@ -49,9 +49,11 @@ ln -s kept.wav link.wav
 render in.wav link.wav || fail "render through a link"
 [ -L link.wav ] || fail "the link was replaced by a file"
 same kept.wav
+echo old >bank.qcp
 ln -s bank.qcp bank-link.qcp
 render in.wav saved.wav --save bank-link.qcp || fail "save through a link"
-[ -L bank-link.qcp ] && [ -f bank.qcp ] || fail "the preset link was replaced"
+[ -L bank-link.qcp ] || fail "the preset link was replaced"
+[ "$(head -c 4 bank.qcp)" = QCPR ] || fail "the preset did not reach the link's target"
 
 mkdir folder
 render in.wav folder
@@ -63,7 +65,7 @@ render in.wav never.wav --save-program folder
 [ -e never.wav ] && fail "a refused save path still left the render behind"
 
 if [ $windows -eq 1 ]; then
-  run render "$module" in.wav NUL --program 2 >nul-log.txt 2>&1 || fail "render to NUL: $(cat nul-log.txt)"
+  "${host[@]}" render "$module" in.wav NUL --program 2 >nul-log.txt 2>&1 || fail "render to NUL: $(cat nul-log.txt)"
   grep -q "rendered 22050 frames at 44100 Hz from 2 channels to NUL" nul-log.txt || fail "render to NUL said: $(cat nul-log.txt)"
 else
   mkfifo fifo
