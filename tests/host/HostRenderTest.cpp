@@ -162,6 +162,8 @@ protected:
         EXPECT_FALSE(leftoverTemporaryFiles());
         std::filesystem::current_path(home);
         std::filesystem::remove_all(folder);
+        std::error_code code;
+        std::filesystem::remove(folder.parent_path(), code); // the last test's, when empty
     }
     static std::string write(const std::string& name, const AudioFile& file) {
         std::string error;

@@ -37,6 +37,8 @@ protected:
             EXPECT_EQ(entry.path().filename().string().find(".part-"), std::string::npos) << entry.path();
         }
         fs::remove_all(folder);
+        std::error_code code;
+        fs::remove(folder.parent_path(), code); // the last test's, when empty
     }
     std::string at(const char* name) const { return (folder / name).string(); }
     fs::path folder;
