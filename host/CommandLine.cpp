@@ -104,6 +104,8 @@ std::string CommandLine::usage(bool withEditor) {
             "  TIME NAME=VALUE, TIME program=N|NAME, or a ramp TIME1..TIME2 NAME=A..B; # starts a comment.\n"
             "play counts TIME from the start of playing: --loop does not replay the changes (a later pass\n"
             "  would start where the last change left the parameters, not as the first pass did).\n"
+            "IN - reads standard input; OUT - (or - after --save, --save-program, --screenshot) writes\n"
+            "  standard output.\n"
             "Exit status: 0 done, 1 failed (nothing written), 2 usage error, 3 compare found a difference.\n";
     return text;
 }

@@ -47,7 +47,8 @@ int EditorCommand::run(const HostOptions& options, std::FILE* out, std::FILE* er
     if (options.play && !PlayCommand::readInput(options.playInput, input, error)) {
         return HostCommands::fail(err, error);
     }
-    if (!AutomationSchedule::fileReadable(options, error)) {
+    if (!AutomationSchedule::fileReadable(options, error) ||
+        !PluginSetup::checkWritable(options, {}, error)) {
         return HostCommands::fail(err, error);
     }
     const int rate = options.play ? input.sampleRate : sampleRate;

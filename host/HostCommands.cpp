@@ -41,8 +41,12 @@ std::string fourCharacters(int32_t code) {
     return text;
 }
 
-// Both name one file, also through links or different spellings of the path.
+// Both name one file, also through links or different spellings of the path. "-" is a stream, not a file:
+// as input it is standard input, as output standard output.
 bool sameFile(const std::string& a, const std::string& b) {
+    if (a == "-" || b == "-") {
+        return false;
+    }
     std::error_code code;
     if (std::filesystem::equivalent(a, b, code)) {
         return true;
@@ -121,7 +125,8 @@ int HostCommands::info(const HostOptions& options) {
     ModuleLoader loader;
     HostedPlugin plugin;
     std::string error;
-    if (!PluginSetup::open(options, loader, plugin, err, error)) {
+    if (!PluginSetup::checkWritable(options, {}, error) ||
+        !PluginSetup::open(options, loader, plugin, err, error)) {
         return fail(error);
     }
     ParameterCatalog catalog;
@@ -188,11 +193,10 @@ int HostCommands::render(const HostOptions& options) {
             return usageError(*written + " is the input file: choose another name for what is written");
         }
     }
-    if (!options.saveBank.empty() && sameFile(outputPath, options.saveBank)) {
-        return usageError("the output and the saved preset are one file: " + outputPath);
-    }
-    if (!options.saveProgram.empty() && sameFile(outputPath, options.saveProgram)) {
-        return usageError("the output and the saved preset are one file: " + outputPath);
+    for (const std::string* saved : {&options.saveBank, &options.saveProgram}) {
+        if (!saved->empty() && (sameFile(outputPath, *saved) || (outputPath == "-" && *saved == "-"))) {
+            return usageError("the output and the saved preset are one file: " + outputPath);
+        }
     }
     std::string error;
     const std::unique_ptr<AudioReader> input = AudioReader::open(inputPath, error);
@@ -208,7 +212,8 @@ int HostCommands::render(const HostOptions& options) {
         return fail(inputPath + " is at " + std::to_string(rate) +
                     " Hz; rates from 8000 to 768000 Hz are rendered");
     }
-    if (!AutomationSchedule::fileReadable(options, error)) {
+    if (!AutomationSchedule::fileReadable(options, error) ||
+        !PluginSetup::checkWritable(options, outputPath, error)) {
         return fail(error);
     }
 

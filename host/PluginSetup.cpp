@@ -1,6 +1,7 @@
 #include "host/PluginSetup.h"
 
 #include "host/PresetFile.h"
+#include "host/SafeFileWriter.h"
 
 namespace chorus::host {
 
@@ -107,6 +108,15 @@ bool PluginSetup::savePresets(const HostOptions& options, HostedPlugin& plugin, 
     return (options.saveBank.empty() || savePreset(options.saveBank, PresetKind::bank, plugin, error)) &&
            (options.saveProgram.empty() ||
             savePreset(options.saveProgram, PresetKind::program, plugin, error));
+}
+
+bool PluginSetup::checkWritable(const HostOptions& options, const std::string& output, std::string& error) {
+    for (const std::string* path : {&output, &options.saveBank, &options.saveProgram, &options.screenshot}) {
+        if (!path->empty() && !SafeFileWriter::check(*path, error)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 std::vector<std::string> PluginSetup::programNames(HostedPlugin& plugin) {

@@ -37,6 +37,9 @@ public:
                            std::string& error);
     // Saves the bank and the program where the options ask for them (--save, --save-program).
     static bool savePresets(const HostOptions& options, HostedPlugin& plugin, std::string& error);
+    // Before any work: whether every file the run will write (output, --save, --save-program, --screenshot)
+    // can be written, so a late failure never throws the work away.
+    static bool checkWritable(const HostOptions& options, const std::string& output, std::string& error);
     // The plug-in's program names, in order (selects each, then returns to the selected one).
     static std::vector<std::string> programNames(HostedPlugin& plugin);
 };

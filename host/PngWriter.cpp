@@ -1,10 +1,11 @@
 #include "host/PngWriter.h"
 
+#include "host/SafeFileWriter.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
 #include <limits>
-#include <memory>
 
 namespace chorus::host {
 
@@ -130,16 +131,12 @@ bool PngWriter::write(const std::string& path, int width, int height, const std:
         error = "no picture to write to " + path;
         return false;
     }
-    const std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(std::fopen(path.c_str(), "wb"), std::fclose);
-    if (!file) {
-        error = "cannot write " + path;
+    SafeFileWriter file;
+    if (!file.open(path, error)) {
         return false;
     }
-    if (std::fwrite(png.data(), 1, png.size(), file.get()) != png.size()) {
-        error = "cannot write all of " + path;
-        return false;
-    }
-    return true;
+    file.write(png.data(), png.size()); // a failure is reported by commit
+    return file.commit(error);
 }
 
 } // namespace chorus::host

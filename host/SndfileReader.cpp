@@ -12,16 +12,16 @@ SndfileReader::~SndfileReader() {
     }
 }
 
-bool SndfileReader::open(const std::string& path, std::string& error) {
-    name = path;
+bool SndfileReader::open(const std::string& path, const std::string& shown, std::string& error) {
+    name = shown;
     SF_INFO info{};
     file = sf_open(path.c_str(), SFM_READ, &info);
     if (file == nullptr) {
-        error = "cannot read " + path + ": " + sf_strerror(nullptr);
+        error = "cannot read " + name + ": " + sf_strerror(nullptr);
         return false;
     }
     if (info.channels < 1 || info.frames < 0 || info.samplerate < 1) {
-        error = path + " holds no usable audio (" + std::to_string(info.channels) + " channels at " +
+        error = name + " holds no usable audio (" + std::to_string(info.channels) + " channels at " +
                 std::to_string(info.samplerate) + " Hz)";
         return false;
     }
@@ -40,9 +40,10 @@ bool SndfileReader::read(float* interleaved, int count, std::string& error) {
 }
 
 // WAV goes through our own reader so both builds read it alike; libsndfile takes what that reader leaves.
-std::unique_ptr<AudioReader> AudioReader::open(const std::string& path, std::string& error) {
+std::unique_ptr<AudioReader> AudioReader::openFile(const std::string& path, const std::string& shown,
+                                                   std::string& error) {
     auto wav = std::make_unique<WavReader>();
-    switch (wav->open(path, error)) {
+    switch (wav->open(path, error, shown)) {
     case WavReader::Opened::ok:
         return wav;
     case WavReader::Opened::damaged:
@@ -52,7 +53,7 @@ std::unique_ptr<AudioReader> AudioReader::open(const std::string& path, std::str
     }
     auto other = std::make_unique<SndfileReader>();
     std::string otherError;
-    if (!other->open(path, otherError)) {
+    if (!other->open(path, shown, otherError)) {
         error = otherError;
         return nullptr;
     }

@@ -14,7 +14,7 @@ public:
     SndfileReader(const SndfileReader&) = delete;
     SndfileReader& operator=(const SndfileReader&) = delete;
 
-    bool open(const std::string& path, std::string& error);
+    bool open(const std::string& path, const std::string& shown, std::string& error);
     bool read(float* interleaved, int count, std::string& error) override;
 
 private:

@@ -16,6 +16,9 @@ constexpr uint16_t encodingExtensible = 0xFFFE;
 constexpr uint32_t plainFormatBytes = 16;
 constexpr uint32_t extensibleFormatBytes = 40;
 constexpr int maxChannels = 64;
+// Sizes a writer that could not seek back leaves in the data header: "unknown, read to the end".
+constexpr uint32_t streamedDataBytes = 0x7FFFF000u;
+constexpr uint32_t unsetDataBytes = 0xFFFFFFFFu;
 // The tail every standard sub-format identifier shares after its two-byte encoding tag.
 constexpr unsigned char subFormatTail[14] = {0x00, 0x00, 0x00, 0x00, 0x10, 0x00, 0x80,
                                              0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71};
@@ -80,20 +83,20 @@ WavReader::~WavReader() {
     }
 }
 
-WavReader::Opened WavReader::open(const std::string& path, std::string& error) {
-    name = path;
+WavReader::Opened WavReader::open(const std::string& path, std::string& error, const std::string& shown) {
+    name = shown.empty() ? path : shown;
     std::error_code code;
     const bool regular = std::filesystem::is_regular_file(path, code);
     const uint64_t fileBytes = regular ? std::filesystem::file_size(path, code) : 0;
     file = std::fopen(path.c_str(), "rb");
     if (file == nullptr) {
-        error = "cannot read " + path + ": " + std::strerror(errno);
+        error = "cannot read " + name + ": " + std::strerror(errno);
         return Opened::damaged;
     }
     unsigned char riff[12];
     if (std::fread(riff, 1, sizeof riff, file) != sizeof riff || std::memcmp(riff, "RIFF", 4) != 0 ||
         std::memcmp(riff + 8, "WAVE", 4) != 0) {
-        error = path + " is not a WAV file";
+        error = name + " is not a WAV file";
         return Opened::notWav;
     }
     bool haveFormat = false;
@@ -104,19 +107,19 @@ WavReader::Opened WavReader::open(const std::string& path, std::string& error) {
     for (;;) {
         unsigned char header[8];
         if (std::fread(header, 1, sizeof header, file) != sizeof header) {
-            error = path + " is damaged: it ends before its " + (haveFormat ? "data chunk" : "format chunk");
+            error = name + " is damaged: it ends before its " + (haveFormat ? "data chunk" : "format chunk");
             return Opened::damaged;
         }
         const uint32_t size = get32(header + 4);
         if (std::memcmp(header, "fmt ", 4) == 0) {
             if (size < plainFormatBytes) {
-                error = path + " is damaged: its format chunk has " + std::to_string(size) + " bytes";
+                error = name + " is damaged: its format chunk has " + std::to_string(size) + " bytes";
                 return Opened::damaged;
             }
             unsigned char format[extensibleFormatBytes] = {};
             const uint32_t kept = size < extensibleFormatBytes ? size : extensibleFormatBytes;
             if (std::fread(format, 1, kept, file) != kept || !skip(file, size - kept + (size & 1u))) {
-                error = path + " is damaged: its format chunk is cut short";
+                error = name + " is damaged: its format chunk is cut short";
                 return Opened::damaged;
             }
             encoding = get16(format);
@@ -127,7 +130,7 @@ WavReader::Opened WavReader::open(const std::string& path, std::string& error) {
             bits = get16(format + 14);
             if (encoding == encodingExtensible) {
                 if (kept < extensibleFormatBytes || std::memcmp(format + 26, subFormatTail, 14) != 0) {
-                    error = path + ": an extensible WAV with an unknown sub-format";
+                    error = name + ": an extensible WAV with an unknown sub-format";
                     return Opened::unsupported;
                 }
                 encoding = get16(format + 24);
@@ -135,34 +138,36 @@ WavReader::Opened WavReader::open(const std::string& path, std::string& error) {
             haveFormat = true;
         } else if (std::memcmp(header, "data", 4) == 0) {
             if (!haveFormat) {
-                error = path + " is damaged: its data comes before its format";
+                error = name + " is damaged: its data comes before its format";
                 return Opened::damaged;
             }
             const bool integer =
                 encoding == encodingInteger && (bits == 8 || bits == 16 || bits == 24 || bits == 32);
             const bool floating = encoding == encodingFloat && (bits == 32 || bits == 64);
             if (!integer && !floating) {
-                error = path + (extensible ? ": extensible WAV sub-format " : ": WAV encoding ") +
+                error = name + (extensible ? ": extensible WAV sub-format " : ": WAV encoding ") +
                         std::to_string(encoding) + " with " + std::to_string(bits) +
                         "-bit samples is not read (8/16/24/32-bit integer and 32/64-bit float are)";
                 return Opened::unsupported;
             }
             bytesPerSample = bits / 8;
             if (channels < 1 || channels > maxChannels || blockAlign != channels * bytesPerSample) {
-                error = path + " is damaged: " + std::to_string(channels) + " channels with " +
+                error = name + " is damaged: " + std::to_string(channels) + " channels with " +
                         std::to_string(blockAlign) + "-byte frames";
                 return Opened::damaged;
             }
             if (sampleRate == 0 || sampleRate > static_cast<uint32_t>(std::numeric_limits<int>::max())) {
-                error = path + " is damaged: its sample rate is " + std::to_string(sampleRate) + " Hz";
+                error = name + " is damaged: its sample rate is " + std::to_string(sampleRate) + " Hz";
                 return Opened::damaged;
             }
-            const long long promised = size / blockAlign;
+            long long promised = size / blockAlign;
             if (regular) {
                 const long long here = position(file);
                 const long long held = here < 0 ? 0 : (static_cast<long long>(fileBytes) - here) / blockAlign;
-                if (held < promised) {
-                    error = path + " is truncated: its header promises " + std::to_string(promised) +
+                if (held < promised && (size == streamedDataBytes || size == unsetDataBytes)) {
+                    promised = held; // written to a pipe: the data runs to the end of the file
+                } else if (held < promised) {
+                    error = name + " is truncated: its header promises " + std::to_string(promised) +
                             " frames, the file holds " + std::to_string(held < 0 ? 0 : held);
                     return Opened::damaged;
                 }
@@ -173,7 +178,7 @@ WavReader::Opened WavReader::open(const std::string& path, std::string& error) {
             framesLeft = promised;
             return Opened::ok;
         } else if (!skip(file, uint64_t{size} + (size & 1u))) {
-            error = path + " is damaged: a chunk runs past its end";
+            error = name + " is damaged: a chunk runs past its end";
             return Opened::damaged;
         }
     }

@@ -19,8 +19,9 @@ public:
     WavReader(const WavReader&) = delete;
     WavReader& operator=(const WavReader&) = delete;
 
-    // notWav: no RIFF WAVE header; unsupported: a WAV in an encoding this reader does not decode.
-    Opened open(const std::string& path, std::string& error);
+    // notWav: no RIFF WAVE header; unsupported: a WAV in an encoding this reader does not decode. Messages
+    // name the file shown (default: path).
+    Opened open(const std::string& path, std::string& error, const std::string& shown = {});
     bool read(float* interleaved, int count, std::string& error) override;
 
 private:

@@ -12,6 +12,8 @@ constexpr uint16_t encodingFloat = 3;
 constexpr uint32_t floatHeaderBytes = 12 + 8 + 18 + 8 + 4 + 8; // RIFF, fmt (with cbSize), fact, data header
 constexpr uint32_t integerHeaderBytes = 12 + 8 + 16 + 8;
 constexpr uint64_t maxRiffBytes = 0xFFFFFFFFull; // RIFF sizes are 32-bit
+// The data size streaming writers give when the length is not known yet; readers then read to the end.
+constexpr uint32_t unknownDataBytes = 0x7FFFF000u;
 constexpr uint32_t ditherSeed = 0x2545F491u;
 constexpr double fullScale16 = 32768.0;
 constexpr double fullScale24 = 8388608.0;
@@ -27,7 +29,9 @@ void put32(std::vector<unsigned char>& out, uint32_t value) {
 }
 
 void putTag(std::vector<unsigned char>& out, const char* tag) {
-    out.insert(out.end(), tag, tag + 4);
+    for (int i = 0; i < 4; ++i) { // byte by byte: GCC 12 misreads a range insert into an empty vector
+        out.push_back(static_cast<unsigned char>(tag[i]));
+    }
 }
 
 // Rounds to the nearest step and keeps within the integer range.
@@ -88,14 +92,13 @@ bool WavWriter::open(const std::string& path, int channels, int sampleRate, Samp
     if (!output.open(path, error)) {
         return false;
     }
-    // Sizes are filled in by finish(); a header of the final length is reserved now.
-    const size_t headerBytes = format == SampleFormat::f32 ? floatHeaderBytes : integerHeaderBytes;
-    encoded.assign(headerBytes, 0);
-    if (!output.write(encoded.data(), encoded.size())) {
+    rate = static_cast<uint32_t>(sampleRate);
+    // finish() puts the sizes in where the output can seek back to them.
+    const std::vector<unsigned char> streaming = header(unknownDataBytes);
+    if (!output.write(streaming.data(), streaming.size())) {
         error = "cannot write " + path;
         return false;
     }
-    rate = static_cast<uint32_t>(sampleRate);
     return true;
 }
 
@@ -142,47 +145,55 @@ bool WavWriter::write(const float* interleaved, int frames, std::string& error) 
     return true;
 }
 
+std::vector<unsigned char> WavWriter::header(uint64_t bytes) const {
+    const bool floating = sampleFormat == SampleFormat::f32;
+    const uint32_t blockAlign = static_cast<uint32_t>(channelCount * bytesPerSample);
+    const uint32_t frames = blockAlign == 0 ? 0 : static_cast<uint32_t>(bytes / blockAlign);
+    const uint32_t headerBytes = floating ? floatHeaderBytes : integerHeaderBytes;
+    const uint32_t pad = static_cast<uint32_t>(bytes & 1u);
+    std::vector<unsigned char> out;
+    putTag(out, "RIFF");
+    put32(out, static_cast<uint32_t>(headerBytes - 8 + bytes + pad));
+    putTag(out, "WAVE");
+    putTag(out, "fmt ");
+    put32(out, floating ? 18 : 16);
+    put16(out, floating ? encodingFloat : encodingInteger);
+    put16(out, static_cast<uint32_t>(channelCount));
+    put32(out, rate);
+    put32(out, rate * blockAlign);
+    put16(out, blockAlign);
+    put16(out, static_cast<uint32_t>(bytesPerSample * 8));
+    if (floating) {
+        put16(out, 0); // no extension bytes follow
+        putTag(out, "fact");
+        put32(out, 4);
+        put32(out, frames);
+    }
+    putTag(out, "data");
+    put32(out, static_cast<uint32_t>(bytes));
+    return out;
+}
+
 bool WavWriter::finish(std::string& error) {
     std::FILE* file = output.file();
     if (file == nullptr) {
         error = "cannot write " + name + ": not open";
         return false;
     }
-    const bool floating = sampleFormat == SampleFormat::f32;
-    const uint32_t blockAlign = static_cast<uint32_t>(channelCount * bytesPerSample);
-    const uint32_t frames = blockAlign == 0 ? 0 : static_cast<uint32_t>(dataBytes / blockAlign);
-    const uint32_t headerBytes = floating ? floatHeaderBytes : integerHeaderBytes;
-    const uint32_t pad = static_cast<uint32_t>(dataBytes & 1u);
-    std::vector<unsigned char> header;
-    putTag(header, "RIFF");
-    put32(header, static_cast<uint32_t>(headerBytes - 8 + dataBytes + pad));
-    putTag(header, "WAVE");
-    putTag(header, "fmt ");
-    put32(header, floating ? 18 : 16);
-    put16(header, floating ? encodingFloat : encodingInteger);
-    put16(header, static_cast<uint32_t>(channelCount));
-    put32(header, rate);
-    put32(header, rate * blockAlign);
-    put16(header, blockAlign);
-    put16(header, static_cast<uint32_t>(bytesPerSample * 8));
-    if (floating) {
-        put16(header, 0); // no extension bytes follow
-        putTag(header, "fact");
-        put32(header, 4);
-        put32(header, frames);
-    }
-    putTag(header, "data");
-    put32(header, static_cast<uint32_t>(dataBytes));
     const unsigned char zero = 0;
-    if (pad != 0 && !output.write(&zero, 1)) {
+    if ((dataBytes & 1u) != 0 && !output.write(&zero, 1)) {
         error = "cannot write " + name;
         return false;
     }
-    if (std::fflush(file) != 0 || std::fseek(file, 0, SEEK_SET) != 0 ||
-        std::fwrite(header.data(), 1, header.size(), file) != header.size()) {
-        error = "cannot write " + name + ": the disk refused the header";
-        output.discard();
-        return false;
+    // A pipe keeps the header of unknown length written first; streaming readers read such a file to its end.
+    if (output.canRewrite()) {
+        const std::vector<unsigned char> sized = header(dataBytes);
+        if (std::fflush(file) != 0 || std::fseek(file, 0, SEEK_SET) != 0 ||
+            std::fwrite(sized.data(), 1, sized.size(), file) != sized.size()) {
+            error = "cannot write " + name + ": the disk refused the header";
+            output.discard();
+            return false;
+        }
     }
     return output.commit(error);
 }

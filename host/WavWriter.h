@@ -11,8 +11,10 @@ namespace chorus::host {
 enum class SampleFormat { f32, s24, s16 };
 
 // Writes a WAV file block by block through a temporary file that replaces the target only when finish()
-// succeeds. Float output carries the extended format header and a fact chunk; 16-bit output is
-// TPDF-dithered from a fixed seed, so the same input always gives the same bytes.
+// succeeds ("-", pipes and devices are written directly: see SafeFileWriter). Until finish() the header says
+// the length is unknown, which is what stays where the output cannot seek back. Float output carries the
+// extended format header and a fact chunk; 16-bit output is TPDF-dithered from a fixed seed, so the same
+// input always gives the same bytes.
 class WavWriter {
 public:
     WavWriter() = default;
@@ -21,7 +23,7 @@ public:
 
     bool open(const std::string& path, int channels, int sampleRate, SampleFormat format, std::string& error);
     bool write(const float* interleaved, int frames, std::string& error);
-    // Fills in the sizes and renames the file into place.
+    // Fills in the sizes where the output can seek and renames the file into place.
     bool finish(std::string& error);
 
     // Whether that much audio fits the 4 GB a WAV file can hold.
@@ -32,6 +34,7 @@ public:
 
 private:
     void encode(const float* interleaved, size_t count);
+    std::vector<unsigned char> header(uint64_t dataBytes) const;
 
     SafeFileWriter output;
     std::string name;

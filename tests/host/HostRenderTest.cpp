@@ -25,7 +25,8 @@ using namespace chorus::host;
 
 namespace {
 
-const std::string module = CHORUS_MODULE_FILE;
+// Each test runs in a folder of its own (command-line tests write beside it at the same time).
+const std::string module = std::filesystem::absolute(CHORUS_MODULE_FILE).string();
 const std::string output = "host-render-out.wav";
 
 struct Result {
@@ -150,22 +151,27 @@ void expectSameAudio(const AudioFile& rendered, const AudioFile& expected) {
 
 class HostRender : public ::testing::Test {
 protected:
-    void TearDown() override {
-        std::remove(output.c_str());
-        for (const auto& path : scratch) {
-            std::remove(path.c_str());
-        }
-        EXPECT_FALSE(leftoverTemporaryFiles());
+    void SetUp() override {
+        home = std::filesystem::current_path();
+        folder = home / "host-render" / ::testing::UnitTest::GetInstance()->current_test_info()->name();
+        std::filesystem::remove_all(folder);
+        std::filesystem::create_directories(folder);
+        std::filesystem::current_path(folder);
     }
-    std::string write(const std::string& name, const AudioFile& file) {
+    void TearDown() override {
+        EXPECT_FALSE(leftoverTemporaryFiles());
+        std::filesystem::current_path(home);
+        std::filesystem::remove_all(folder);
+        std::error_code code;
+        std::filesystem::remove(folder.parent_path(), code); // the last test's, when empty
+    }
+    static std::string write(const std::string& name, const AudioFile& file) {
         std::string error;
         EXPECT_TRUE(file.write(name, error)) << error;
-        scratch.push_back(name);
         return name;
     }
-    std::string write(const std::string& name, const std::string& text) {
+    static std::string write(const std::string& name, const std::string& text) {
         std::ofstream(name, std::ios::binary) << text;
-        scratch.push_back(name);
         return name;
     }
     static AudioFile rendered() {
@@ -174,7 +180,8 @@ protected:
         EXPECT_TRUE(file.read(output, error)) << error;
         return file;
     }
-    std::vector<std::string> scratch;
+    std::filesystem::path home;
+    std::filesystem::path folder;
 };
 
 } // namespace
@@ -197,11 +204,15 @@ TEST_F(HostRender, TimedChangesLandOnTheirFrameInsideABlock) {
                                                                        "0.25s program=wobble\n"
                                                                        "\n"
                                                                        "30000 Freq=0,83   # frames\n");
-    const Result result = run({"render", module, input, output, "--param", "Mix=80", "--automation",
-                               automation, "--at", "40000", "Shape=square", "--quiet"});
+    // Stages starts at 1: its top value is 1 normalised only when the range, not the maximum, divides.
+    const Result result = run({"render", module, input, output, "--param", "Mix=80", "--param", "Stages=4",
+                               "--automation", automation, "--at", "40000", "Shape=square", "--quiet"});
     ASSERT_EQ(result.status, 0) << result.err;
     EXPECT_EQ(result.err, "") << "--quiet";
-    const auto setup = [](HostedPlugin& plugin) { plugin.setParameter(0, 0.8f); };
+    const auto setup = [](HostedPlugin& plugin) {
+        plugin.setParameter(0, 0.8f);
+        plugin.setParameter(3, 1.0f);
+    };
     const std::vector<TimedChange> changes = {
         {12000, [](HostedPlugin& plugin) { plugin.dispatch(opSelectProgram, 0, 1); }},
         {30000, [](HostedPlugin& plugin) { plugin.setParameter(1, static_cast<float>(0.83 / 5.0)); }},
@@ -246,14 +257,15 @@ TEST_F(HostRender, ARampSendsOneValuePerBlockAndEndsExactly) {
         const char* text;
         bool valid;
         long long frame;
+        int rate = 1000; // Hz
     };
     for (const Time& t :
          {Time{"1.5s", true, 1500}, Time{"66150", true, 66150}, Time{"0", true, 0}, Time{"0.0004s", true, 0},
-          Time{"1.5", false, 0}, Time{"-1s", false, 0}, Time{"-5", false, 0}, Time{"s", false, 0},
-          Time{"1e3", false, 0}, Time{"nans", false, 0}, Time{"infs", false, 0}, Time{"", false, 0},
-          Time{"99999999999999", false, 0}}) {
+          Time{"1.4s", true, 61740, 44100}, Time{"1.5", false, 0}, Time{"-1s", false, 0},
+          Time{"-5", false, 0}, Time{"s", false, 0}, Time{"1e3", false, 0}, Time{"nans", false, 0},
+          Time{"infs", false, 0}, Time{"", false, 0}, Time{"99999999999999", false, 0}}) {
         long long frame = -1;
-        EXPECT_EQ(AutomationSchedule::parseTime(t.text, 1000, frame), t.valid) << t.text;
+        EXPECT_EQ(AutomationSchedule::parseTime(t.text, t.rate, frame), t.valid) << t.text;
         if (t.valid) {
             EXPECT_EQ(frame, t.frame) << t.text;
         }
@@ -270,12 +282,12 @@ TEST_F(HostRender, BadInputIsRefusedBeforeAnythingIsWritten) {
     truncated.resize(1000);
     const std::string cut = write("host-render-cut.wav", std::string(truncated.begin(), truncated.end()));
     const std::string badPreset = write("host-render-bad.qcp", "QCPR\0\0\0\1PROG\0\0\0\x54short");
+    std::filesystem::create_directory("host-render-folder");
     std::string link = "host-render-link.wav";
     std::error_code code;
     std::filesystem::remove(link, code);
     std::filesystem::create_symlink(input, link, code);
     const bool haveLink = !code;
-    scratch.push_back(link);
 
     struct Case {
         std::vector<std::string> extra;
@@ -299,6 +311,8 @@ TEST_F(HostRender, BadInputIsRefusedBeforeAnythingIsWritten) {
         {{"--load", badPreset}, 1, "is damaged"},
         {{}, 1, "is at 4000 Hz", tooSlow},
         {{}, 1, "is truncated", cut},
+        {{}, 1, "cannot write host-render-folder: it is a folder", input, "host-render-folder"},
+        {{"--save", "no-such-folder/bank.qcp"}, 1, "cannot write no-such-folder/bank.qcp"},
         {{}, 2, "is the input file", input, input},
         {{}, 2, "is the input file", input, "./" + input},
     };
@@ -336,7 +350,6 @@ TEST_F(HostRender, APresetSavedAfterOneRenderRecreatesItsSound) {
     const std::string input = write("host-render-in.wav", DemoSignal::generate(44100, 0.3));
     const std::string program = "host-render-program.qcp";
     const std::string bank = "host-render-bank.qcp";
-    scratch.insert(scratch.end(), {program, bank, "host-render-first.wav"});
     Result result = run({"render", module, input, output, "--program", "Slow Step", "--param", "Mix=30",
                          "--save-program", program, "--save", bank});
     ASSERT_EQ(result.status, 0) << result.err;

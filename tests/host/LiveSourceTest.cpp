@@ -103,6 +103,8 @@ protected:
             request.assign(static_cast<std::size_t>(asked) * LiveSource::channels, 0.0f);
             source.render(request.data(), asked);
             result.samples.insert(result.samples.end(), request.begin(), request.end());
+            // The request that hands out the input's last frame is the one that reports the end.
+            EXPECT_EQ(source.finished(), !loop && result.frames() >= input.frames()) << "request " << r;
         }
         EXPECT_EQ(source.finished(), !loop);
         result.samples.resize(static_cast<std::size_t>(frames) * LiveSource::channels);
@@ -120,6 +122,12 @@ TEST_F(LiveSourceMatchesRender, WhateverTheDeviceAsksForAndAcrossLoops) {
          {"--program", "2", "--param", "Mix=80", "--at", "12345", "Freq=0,83", "--at", "1.4s..1.6s",
           "Delay=1..4"},
          "0.3s program=wobble\n0.5s..1s Mix=20..100\n1.2s Shape=square\n"},
+        // The last input frame goes out at the end of a request: that request, not the next, reports the end.
+        {"ending where a request ends",
+         (deviceRequests[0] + deviceRequests[1] + deviceRequests[2]) / double{rate},
+         1,
+         {},
+         ""},
         // Times count from the start of playing: each change once, the later ones in later passes.
         {"looping: the schedule is not replayed",
          0.4,

@@ -179,6 +179,38 @@ TEST(LivePlayback, ScheduledChangesAllocateNothingAndReachTheLogInOrder) {
     plugin.close();
 }
 
+// A writer against a reader through a small ring, the writer trying again whenever the ring was full, so
+// the two take turns on every slot: each entry arrives whole and in order. Under ThreadSanitizer a reader
+// that takes an entry without acquiring the writer's count races with the writer filling it.
+TEST(LivePlayback, AChangeLogHandsEveryEntryAcrossThreadsWhole) {
+    ChangeLog log(4);
+    constexpr long long pushes = 5000;
+    std::thread writer([&] {
+        for (long long frame = 0; frame < pushes; ++frame) {
+            for (long long lost = log.dropped();; lost = log.dropped()) {
+                log.push(frame, {false, static_cast<int>(frame % 7), static_cast<float>(frame)});
+                if (log.dropped() == lost) {
+                    break;
+                }
+                std::this_thread::yield();
+            }
+        }
+    });
+    long long wrong = 0;
+    for (long long received = 0; received < pushes;) {
+        ChangeLog::Entry entry;
+        if (!log.pop(entry)) {
+            std::this_thread::yield();
+            continue;
+        }
+        wrong += entry.frame != received || entry.change.index != entry.frame % 7 ||
+                 entry.change.value != static_cast<float>(entry.frame);
+        ++received;
+    }
+    writer.join();
+    EXPECT_EQ(wrong, 0);
+}
+
 // When the printing thread falls behind, the newest changes are left out and counted; none is overwritten.
 TEST(LivePlayback, AFullChangeLogKeepsWhatItHasAndCountsTheRest) {
     ChangeLog log(2);
