@@ -2,8 +2,8 @@
 // a processing entry that writes past the frames it was given (for odd frame counts), one that allocates,
 // an adding entry that replaces, a replacing entry whose output is subnormal and typed parameter text that
 // does not give back the value shown. FAULTY_MODULE_FAULTS names the ones to put in (hang, crash, overrun,
-// allocate, replace, subnormal, text; unset: all), so that a fault another one would mask can be tested
-// alone.
+// allocate, replace, subnormal, text), so that a fault another one would mask can be tested alone; unset,
+// the first four, which mask none of each other.
 #include "plugin/PluginAbi.h"
 
 #include <cstdio>
@@ -33,7 +33,7 @@ struct Faulty {
 unsigned chosenFaults() {
     const char* names = std::getenv("FAULTY_MODULE_FAULTS");
     if (names == nullptr) {
-        return ~0u;
+        return hang | crash | overrun | allocate;
     }
     unsigned faults = 0;
     const struct {
