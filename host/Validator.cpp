@@ -103,8 +103,8 @@ void CaseContext::note(const std::string& text) const {
 }
 
 std::string Validator::usage() {
-    return "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes M] [--only NAME] [--watchdog "
-           "S]\n                       [--report FILE.json|FILE.xml]\n";
+    return "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes M] [--only NAME]\n"
+           "                       [--watchdog S] [--report FILE.json|FILE.xml]\n";
 }
 
 bool Validator::parse(const std::vector<std::string>& args, ValidatorOptions& options, std::string& caseName,

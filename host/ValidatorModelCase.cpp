@@ -262,6 +262,11 @@ std::string extremeSequence(CaseContext& context, Route route, int index, float 
     return {};
 }
 
+float randomRate(std::mt19937& rng) {
+    return modelRates[static_cast<std::size_t>(
+        randomInt(rng, 0, static_cast<int>(std::size(modelRates)) - 1))];
+}
+
 CaseResult extremeCase(CaseContext& context) {
     std::string error;
     if (!isChorus(context, error)) {
@@ -273,11 +278,11 @@ CaseResult extremeCase(CaseContext& context) {
     // values by each route, more with the level.
     constexpr int freqIndex = 1;
     int sequences = 0;
-    const int othersPerRoute = context.scaled(4);
+    const int othersPerRoute = context.scaled(10);
     for (int r = 0; r < static_cast<int>(std::size(routeNames)); ++r) {
         const auto route = static_cast<Route>(r);
         for (float value : extremeValues) {
-            const float rate = modelRates[static_cast<std::size_t>(randomInt(context.rng, 0, 5))];
+            const float rate = randomRate(context.rng);
             if (std::string problem = extremeSequence(context, route, freqIndex, value, rate);
                 !problem.empty()) {
                 return CaseResult::fail(problem);
@@ -289,7 +294,7 @@ CaseResult extremeCase(CaseContext& context) {
             index += index >= freqIndex ? 1 : 0;
             const float value =
                 extremeValues[randomInt(context.rng, 0, static_cast<int>(std::size(extremeValues)) - 1)];
-            const float rate = modelRates[static_cast<std::size_t>(randomInt(context.rng, 0, 5))];
+            const float rate = randomRate(context.rng);
             if (std::string problem = extremeSequence(context, route, index, value, rate); !problem.empty()) {
                 return CaseResult::fail(problem);
             }
