@@ -1,11 +1,12 @@
 // A module with one fault per kind the validator must report: a request that hangs, one that crashes,
 // a processing entry that writes past the frames it was given (for odd frame counts), one that allocates,
-// an adding entry that replaces, a replacing entry whose output is subnormal and typed parameter text that
-// does not give back the value shown. FAULTY_MODULE_FAULTS names the ones to put in (hang, crash, overrun,
-// allocate, replace, subnormal, text), so that a fault another one would mask can be tested alone; unset,
-// the first four, which mask none of each other.
+// an adding entry that replaces, a replacing entry whose output is subnormal, one that is slow on subnormal
+// input and typed parameter text that does not give back the value shown. FAULTY_MODULE_FAULTS names the
+// ones to put in (hang, crash, overrun, allocate, replace, subnormal, slow, text), so that a fault another
+// one would mask can be tested alone; unset, the first four, which mask none of each other.
 #include "plugin/PluginAbi.h"
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,9 +20,11 @@ enum Fault : unsigned {
     allocate = 8,
     replaceInAdd = 16,
     subnormal = 32,
-    textDrift = 64
+    textDrift = 64,
+    slowSubnormal = 128
 };
 constexpr float subnormalScale = 1.0e-39f; // times a sample within -1..1
+constexpr int slowSteps = 200;             // extra work per subnormal input sample
 constexpr float typedDrift = 0.01f;        // added to every typed value
 
 struct Faulty {
@@ -41,7 +44,7 @@ unsigned chosenFaults() {
         Fault fault;
     } table[] = {{"hang", hang},         {"crash", crash},          {"overrun", overrun},
                  {"allocate", allocate}, {"replace", replaceInAdd}, {"subnormal", subnormal},
-                 {"text", textDrift}};
+                 {"text", textDrift},    {"slow", slowSubnormal}};
     for (const auto& entry : table) {
         faults |= std::strstr(names, entry.name) != nullptr ? entry.fault : 0u;
     }
@@ -111,6 +114,12 @@ void CHORUS_CDECL replace(EffectDescriptor* effect, float** inputs, float** outp
     const int32_t past = has(effect, overrun) ? frames % 2 : 0;
     for (int32_t c = 0; c < 2; ++c) {
         for (int32_t f = 0; f < frames + past; ++f) {
+            if (f < frames && has(effect, slowSubnormal) && std::fpclassify(inputs[c][f]) == FP_SUBNORMAL) {
+                volatile float sink = 0.0f;
+                for (int step = 0; step < slowSteps; ++step) {
+                    sink = sink + 1.0f;
+                }
+            }
             outputs[c][f] =
                 f < frames ? inputs[c][f] * (has(effect, subnormal) ? subnormalScale : 1.0f) : 0.0f;
         }
