@@ -209,7 +209,7 @@ int Validator::runAll(const ValidatorOptions& options, std::FILE* out, std::FILE
             std::fprintf(out, "FAIL load: %s\n0 passed, 1 failed\n", error.c_str());
             report.add({"load", "fail", error, 0.0});
             std::string writeError;
-            if (!options.report.empty() && !report.commit(options.plugin, writeError)) {
+            if (!options.report.empty() && !report.commit(options, writeError)) {
                 std::fprintf(err, "chorus-host: %s\n", writeError.c_str());
             }
             return exitFailed;
@@ -296,7 +296,7 @@ int Validator::runAll(const ValidatorOptions& options, std::FILE* out, std::FILE
         std::fprintf(out, "%d warning(s) among the passed\n", warned);
     }
     std::fprintf(out, "%d passed, %d failed\n", passed, failed);
-    if (std::string error; !options.report.empty() && !report.commit(options.plugin, error)) {
+    if (std::string error; !options.report.empty() && !report.commit(options, error)) {
         std::fprintf(err, "chorus-host: %s\n", error.c_str());
         return exitFailed;
     }

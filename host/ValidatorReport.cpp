@@ -88,13 +88,14 @@ bool ValidatorReport::open(const std::string& path, std::string& error) {
     return writer.open(path, error);
 }
 
-bool ValidatorReport::commit(const std::string& plugin, std::string& error) {
-    const std::string text = format == Format::json ? jsonText(plugin, entries) : junitText(plugin, entries);
+bool ValidatorReport::commit(const ValidatorOptions& options, std::string& error) {
+    const std::string text =
+        format == Format::json ? jsonText(options, entries) : junitText(options, entries);
     writer.write(text.data(), text.size());
     return writer.commit(error);
 }
 
-std::string ValidatorReport::jsonText(const std::string& plugin, const std::vector<Entry>& entries) {
+std::string ValidatorReport::jsonText(const ValidatorOptions& options, const std::vector<Entry>& entries) {
     int counts[4] = {};
     std::string checks;
     for (const auto& e : entries) {
@@ -104,14 +105,16 @@ std::string ValidatorReport::jsonText(const std::string& plugin, const std::vect
                   ", \"message\": " + jsonString(e.message) + "}";
     }
     // Warnings count as passed, as in the text summary.
-    return "{\n  \"plugin\": " + jsonString(plugin) +
+    return "{\n  \"plugin\": " + jsonString(options.plugin) +
+           ",\n  \"level\": " + std::to_string(options.level) +
+           ",\n  \"seed\": " + std::to_string(options.seed) +
            ",\n  \"passed\": " + std::to_string(counts[0] + counts[3]) +
            ",\n  \"failed\": " + std::to_string(counts[1]) +
            ",\n  \"skipped\": " + std::to_string(counts[2]) +
            ",\n  \"warnings\": " + std::to_string(counts[3]) + ",\n  \"checks\": [" + checks + "\n  ]\n}\n";
 }
 
-std::string ValidatorReport::junitText(const std::string& plugin, const std::vector<Entry>& entries) {
+std::string ValidatorReport::junitText(const ValidatorOptions& options, const std::vector<Entry>& entries) {
     int failures = 0;
     int skipped = 0;
     double total = 0.0;
@@ -134,10 +137,12 @@ std::string ValidatorReport::junitText(const std::string& plugin, const std::vec
     }
     const std::string tests = std::to_string(entries.size());
     return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<testsuites tests=\"" + tests + "\" failures=\"" +
-           std::to_string(failures) + "\">\n  <testsuite name=\"" + xmlText(plugin) + "\" tests=\"" + tests +
-           "\" failures=\"" + std::to_string(failures) + "\" errors=\"0\" skipped=\"" +
-           std::to_string(skipped) + "\" time=\"" + number(total) + "\">\n" + cases +
-           "  </testsuite>\n</testsuites>\n";
+           std::to_string(failures) + "\">\n  <testsuite name=\"" + xmlText(options.plugin) + "\" tests=\"" +
+           tests + "\" failures=\"" + std::to_string(failures) + "\" errors=\"0\" skipped=\"" +
+           std::to_string(skipped) + "\" time=\"" + number(total) +
+           "\">\n    <properties>\n      <property name=\"level\" value=\"" + std::to_string(options.level) +
+           "\"/>\n      <property name=\"seed\" value=\"" + std::to_string(options.seed) +
+           "\"/>\n    </properties>\n" + cases + "  </testsuite>\n</testsuites>\n";
 }
 
 } // namespace chorus::host

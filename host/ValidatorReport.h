@@ -1,6 +1,7 @@
 #pragma once
 
 #include "host/SafeFileWriter.h"
+#include "host/ValidatorCase.h"
 
 #include <string>
 #include <vector>
@@ -25,10 +26,10 @@ public:
 
     bool open(const std::string& path, std::string& error);
     void add(Entry entry) { entries.push_back(std::move(entry)); }
-    bool commit(const std::string& plugin, std::string& error);
+    bool commit(const ValidatorOptions& options, std::string& error);
 
-    static std::string jsonText(const std::string& plugin, const std::vector<Entry>& entries);
-    static std::string junitText(const std::string& plugin, const std::vector<Entry>& entries);
+    static std::string jsonText(const ValidatorOptions& options, const std::vector<Entry>& entries);
+    static std::string junitText(const ValidatorOptions& options, const std::vector<Entry>& entries);
 
 private:
     Format format = Format::json;
