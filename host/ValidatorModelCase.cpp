@@ -17,6 +17,7 @@ namespace chorus::host {
 namespace {
 
 constexpr int chorusParameters = 5;
+constexpr int chorusPrograms = 8;
 constexpr double secondsPerRun = 0.3; // long enough for the deepest sweep to ramp in at every rate
 const float modelRates[] = {11025.0f,  22050.0f,  44100.0f,  48000.0f,  88200.0f,  96000.0f,
                             176400.0f, 192000.0f, 352800.0f, 384000.0f, 705600.0f, 768000.0f};
@@ -188,31 +189,43 @@ void putValue(std::vector<std::uint8_t>& chunk, std::size_t offset, float value)
 
 std::string extremeSequence(CaseContext& context, Route route, int index, float value, float rate) {
     std::mt19937& rng = context.rng;
-    const int program = randomInt(rng, 0, 7);
+    const int program = randomInt(rng, 0, chorusPrograms - 1);
     ModelPair pair(context, {rate, program, 2, 2, false}, rate);
     std::string error;
     if (!pair.create(maxAfterBlock, error)) {
         return error;
     }
     PluginDriver& driver = pair.driver;
-    const int other = (program + randomInt(rng, 1, 7)) % 8;
+    const int other = (program + randomInt(rng, 1, chorusPrograms - 1)) % chorusPrograms;
     const float normal = randomValue(rng, false);
     const auto bank = driver.save(false);
     const auto row = driver.save(true);
     const std::size_t rowBytes = row.size();
     if (rowBytes < static_cast<std::size_t>(chorusParameters * chunkValueBytes) ||
-        bank.size() != 8 * rowBytes) {
+        bank.size() != chorusPrograms * rowBytes) {
         return "the chunks are not the chorus's: a program chunk of " + std::to_string(rowBytes) +
                " bytes, a bank chunk of " + std::to_string(bank.size());
     }
     const auto offset = static_cast<std::size_t>(index * chunkValueBytes);
+    if (route == Route::programChunk || route == Route::bankChunk) {
+        // Where this case writes a value is where the module reads it (0 and 1 are whole choices too).
+        const float probeValue = driver.host().getParameter(index) == 1.0f ? 0.0f : 1.0f;
+        auto probe = row;
+        putValue(probe, offset, probeValue);
+        driver.load(probe, true);
+        if (driver.host().getParameter(index) != probeValue) {
+            return "a program chunk's value " + std::to_string(index) + " is not where the chorus keeps it";
+        }
+        driver.load(row, true);
+    }
     // The extreme value arrives...
     switch (route) {
     case Route::parameter:
         driver.host().setParameter(index, value);
         break;
     case Route::program:
-        // Set while another program is current, then that program selected.
+        // Stored into another program while it is current; the engine, which has not run since, first
+        // meets it when that program is selected again after this one.
         driver.host().dispatch(opSelectProgram, 0, other);
         driver.host().setParameter(index, value);
         driver.host().dispatch(opSelectProgram, 0, program);
@@ -319,7 +332,7 @@ CaseResult modelCase(CaseContext& context) {
     // Programs 2 and 4 sweep deepest; the others take turns over the rates, all of them from level 8.
     const int others[] = {0, 1, 3, 5, 6, 7};
     for (std::size_t r = 0; r < rates.size(); ++r) {
-        for (int program = 0; program < 8; ++program) {
+        for (int program = 0; program < chorusPrograms; ++program) {
             const bool deepest = program == 2 || program == 4;
             const bool turn = !few && program == others[r % std::size(others)];
             if (deepest || turn || context.options.level >= 8) {
