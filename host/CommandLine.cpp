@@ -90,7 +90,7 @@ std::string CommandLine::usage(bool withEditor) {
         "                   [--device NAME] [--buffer FRAMES] [--seconds S] [--log]\n"
         "  chorus-host bench PLUGIN [--seconds S] [--block N] [--rate HZ] [--program N|NAME] [--param ...]\n"
         "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes M] [--only NAME]\n"
-        "                       [--watchdog S]\n"
+        "                       [--watchdog S] [--report FILE.json|FILE.xml]\n"
         "  chorus-host --version [PLUGIN]\n"
         "  chorus-host --help\n";
     if (withEditor) {

@@ -90,9 +90,18 @@ bool GuardedBuffers::sameAs(const GuardedBuffers& other, int frames) const {
 }
 
 std::string GuardedBuffers::firstNonFinite(int frames) const {
+    return first(frames, [](float v) { return !std::isfinite(v); });
+}
+
+std::string GuardedBuffers::firstSubnormal(int frames) const {
+    return first(frames, [](float v) { return std::fpclassify(v) == FP_SUBNORMAL; });
+}
+
+template <typename Test>
+std::string GuardedBuffers::first(int frames, Test test) const {
     for (int c = 0; c < channelCount; ++c) {
         for (int f = 0; f < frames; ++f) {
-            if (!std::isfinite(channel(c)[f])) {
+            if (test(channel(c)[f])) {
                 return "channel " + std::to_string(c) + " frame " + std::to_string(f);
             }
         }

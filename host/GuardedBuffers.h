@@ -31,8 +31,13 @@ public:
     bool sameAs(const GuardedBuffers& other, int frames) const;
     // The first non-finite sample in the first frames, as "channel c frame f", or empty.
     std::string firstNonFinite(int frames) const;
+    // The same for the first subnormal sample.
+    std::string firstSubnormal(int frames) const;
 
 private:
+    template <typename Test>
+    std::string first(int frames, Test test) const;
+
     int channelCount;
     int frameCount;
     std::vector<std::vector<float>> storage;

@@ -144,12 +144,20 @@ std::string PluginDriver::process(GuardedBuffers& in, GuardedBuffers& out, int f
             before.emplace_back(in.channel(c), in.channel(c) + frames);
         }
     }
-    bool finiteIn = true;
-    for (int c = 0; c < in.channels() && finiteIn; ++c) {
-        finiteIn =
-            std::all_of(in.channel(c), in.channel(c) + frames, [](float v) { return std::isfinite(v); });
-    }
     GuardedBuffers& target = inPlace ? in : out;
+    const auto all = [frames](const GuardedBuffers& buffers, auto test) {
+        for (int c = 0; c < buffers.channels(); ++c) {
+            if (!std::all_of(buffers.channel(c), buffers.channel(c) + frames, test)) {
+                return false;
+            }
+        }
+        return true;
+    };
+    const auto normalOrZero = [](float v) { return std::fpclassify(v) != FP_SUBNORMAL; };
+    const bool finiteIn = all(in, [](float v) { return std::isfinite(v); });
+    // Subnormal output is the module's own only when nothing it was given (an adding entry's output
+    // included) was subnormal.
+    const bool normalIn = all(in, normalOrZero) && (replacing || all(target, normalOrZero));
     const long long allocationsBefore = ResourceCounter::threadAllocations();
     ResourceCounter::countThisThread(countAllocations);
     plugin.process(in.pointers(), target.pointers(), frames, replacing);
@@ -175,6 +183,11 @@ std::string PluginDriver::process(GuardedBuffers& in, GuardedBuffers& out, int f
     if (finiteIn) {
         if (std::string where = target.firstNonFinite(frames); !where.empty()) {
             return std::string(entry) + ": non-finite output for finite input at " + where;
+        }
+    }
+    if (normalIn) {
+        if (std::string where = target.firstSubnormal(frames); !where.empty()) {
+            return std::string(entry) + ": subnormal output for input without any at " + where;
         }
     }
     return {};

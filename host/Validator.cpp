@@ -3,6 +3,7 @@
 #include "host/ChildProcess.h"
 #include "host/CommandLine.h"
 #include "host/CrashReporter.h"
+#include "host/ValidatorReport.h"
 
 #include <algorithm>
 #include <chrono>
@@ -102,8 +103,8 @@ void CaseContext::note(const std::string& text) const {
 }
 
 std::string Validator::usage() {
-    return "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes M] [--only NAME] [--watchdog "
-           "S]\n";
+    return "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes M] [--only NAME]\n"
+           "                       [--watchdog S] [--report FILE.json|FILE.xml]\n";
 }
 
 bool Validator::parse(const std::vector<std::string>& args, ValidatorOptions& options, std::string& caseName,
@@ -146,6 +147,13 @@ bool Validator::parse(const std::vector<std::string>& args, ValidatorOptions& op
             }
         } else if (arg == "--only") {
             options.only = value;
+        } else if (arg == "--report") {
+            ValidatorReport::Format format;
+            if (!ValidatorReport::formatFor(value, format)) {
+                error = "--report wants a file name ending in .json or .xml, got: " + value;
+                return false;
+            }
+            options.report = value;
         } else if (arg == caseOption) {
             caseName = value;
         } else {
@@ -172,27 +180,50 @@ int Validator::main(const std::vector<std::string>& args, std::FILE* out, std::F
     if (!caseName.empty()) {
         return runChild(options, caseName);
     }
-    return runAll(options, out);
+    return runAll(options, out, err);
 }
 
-int Validator::runAll(const ValidatorOptions& options, std::FILE* out) {
+int Validator::runAll(const ValidatorOptions& options, std::FILE* out, std::FILE* err) {
+    const auto cases = allCases();
+    const auto chosen = [&](const std::string& name) {
+        return options.only.empty() || name.find(options.only) != std::string::npos;
+    };
+    if (std::none_of(cases.begin(), cases.end(), [&](const ValidatorCase& c) { return chosen(c.name); })) {
+        std::string names;
+        for (const auto& entry : cases) {
+            names += std::string(names.empty() ? "" : " ") + entry.name;
+        }
+        std::fprintf(err, "chorus-host: --only %s matches no check; the checks are: %s\n",
+                     options.only.c_str(), names.c_str());
+        return exitUsage;
+    }
+    ValidatorReport report;
+    if (std::string error; !options.report.empty() && !report.open(options.report, error)) {
+        std::fprintf(err, "chorus-host: %s\n", error.c_str());
+        return exitFailed;
+    }
     {
         ModuleLoader probe;
         std::string error;
         if (!probe.load(options.plugin, error)) {
             std::fprintf(out, "FAIL load: %s\n0 passed, 1 failed\n", error.c_str());
+            report.add({"load", "fail", error, 0.0});
+            std::string writeError;
+            if (!options.report.empty() && !report.commit(options, writeError)) {
+                std::fprintf(err, "chorus-host: %s\n", writeError.c_str());
+            }
             return exitFailed;
         }
     }
     const std::string self = ChildProcess::selfPath();
-    const auto cases = allCases();
     const auto start = std::chrono::steady_clock::now();
     int passed = 0;
     int failed = 0;
+    int warned = 0;
     for (std::uint32_t round = 0;; ++round) {
         for (const auto& entry : cases) {
             const std::string name = entry.name;
-            if (!options.only.empty() && name.find(options.only) == std::string::npos) {
+            if (!chosen(name)) {
                 continue;
             }
             const std::vector<std::string> arguments{"validate", options.plugin,
@@ -214,9 +245,14 @@ int Validator::runAll(const ValidatorOptions& options, std::FILE* out) {
             } else if (result.outcome == ChildProcess::Outcome::exited && result.code == childPassed) {
                 line = "PASS " + name + ": " + verdict;
                 ok = true;
+            } else if (result.outcome == ChildProcess::Outcome::exited && result.code == childWarned) {
+                line = "WARN " + name + ": " + verdict;
+                ok = true;
+                ++warned;
             } else if (result.outcome == ChildProcess::Outcome::exited && result.code == childSkipped) {
                 std::fprintf(out, "SKIP %s: %s\n", name.c_str(), verdict.c_str());
                 std::fflush(out);
+                report.add({name, "skip", verdict, result.seconds});
                 continue;
             } else if (result.outcome == ChildProcess::Outcome::exited && result.code == childFailed) {
                 line = "FAIL " + name + ": " + verdict;
@@ -225,11 +261,11 @@ int Validator::runAll(const ValidatorOptions& options, std::FILE* out) {
                 std::snprintf(code, sizeof code,
                               result.outcome == ChildProcess::Outcome::crashed ? "0x%lx" : "%lu",
                               result.code);
-                const std::string report = crashLine(result.output);
+                const std::string crash = crashLine(result.output);
                 line = "FAIL " + name + ": crashed (" +
                        (result.outcome == ChildProcess::Outcome::crashed ? "signal/exception "
                                                                          : "exit status ") +
-                       code + ")" + (report.empty() ? "" : ": " + report);
+                       code + ")" + (crash.empty() ? "" : ": " + crash);
             }
             if (!ok && !options.only.empty() && result.outcome != ChildProcess::Outcome::notStarted) {
                 // When a few cases are looked into, the child's notes (a sanitizer's report, say) go before
@@ -242,6 +278,12 @@ int Validator::runAll(const ValidatorOptions& options, std::FILE* out) {
             }
             std::fprintf(out, "%s (%s)\n", line.c_str(), seconds(result.seconds).c_str());
             std::fflush(out);
+            // The report's message is the line's text after "STATUS name: ".
+            report.add({name,
+                        line.rfind("WARN", 0) == 0 ? "warn"
+                        : ok                       ? "pass"
+                                                   : "fail",
+                        line.substr(line.find(": ") + 2), result.seconds});
             (ok ? passed : failed) += 1;
         }
         const double minutes =
@@ -250,7 +292,14 @@ int Validator::runAll(const ValidatorOptions& options, std::FILE* out) {
             break;
         }
     }
+    if (warned > 0) {
+        std::fprintf(out, "%d warning(s) among the passed\n", warned);
+    }
     std::fprintf(out, "%d passed, %d failed\n", passed, failed);
+    if (std::string error; !options.report.empty() && !report.commit(options, error)) {
+        std::fprintf(err, "chorus-host: %s\n", error.c_str());
+        return exitFailed;
+    }
     return failed == 0 && passed > 0 ? exitPassed : exitFailed;
 }
 
@@ -280,6 +329,8 @@ int Validator::runChild(const ValidatorOptions& options, const std::string& case
             return childPassed;
         case CaseResult::Kind::skipped:
             return childSkipped;
+        case CaseResult::Kind::warned:
+            return childWarned;
         case CaseResult::Kind::failed:
             return childFailed;
         }

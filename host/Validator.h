@@ -19,6 +19,7 @@ public:
     static constexpr int childPassed = 0;
     static constexpr int childFailed = 10;
     static constexpr int childSkipped = 11;
+    static constexpr int childWarned = 12;
 
     // args starts with "validate".
     static int main(const std::vector<std::string>& args, std::FILE* out, std::FILE* err);
@@ -27,7 +28,7 @@ public:
                       std::string& error);
 
 private:
-    static int runAll(const ValidatorOptions& options, std::FILE* out);
+    static int runAll(const ValidatorOptions& options, std::FILE* out, std::FILE* err);
     static int runChild(const ValidatorOptions& options, const std::string& caseName);
 };
 

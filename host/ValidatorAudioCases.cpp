@@ -4,6 +4,8 @@
 #include "host/ValidatorCase.h"
 
 #include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <deque>
 
@@ -11,12 +13,17 @@ namespace chorus::host {
 
 namespace {
 
-const float allRates[] = {8000.0f,  11025.0f,  22050.0f,  32000.0f,  44100.0f,  48000.0f,  88200.0f,
-                          96000.0f, 176400.0f, 192000.0f, 352800.0f, 384000.0f, 705600.0f, 768000.0f};
-const float fewRates[] = {8000.0f, 44100.0f, 192000.0f, 768000.0f};
-const int fixedBlocks[] = {1, 2, 3, 17, 64, 512, 1024, 4096, 16384};
+// The fractional rates: one below what most modules run at (refused or not, processing must stay safe),
+// two that truncate differently from how they round.
+const float allRates[] = {8000.0f,   11025.0f,  22050.0f,   32000.0f,   44100.0f,  48000.0f,
+                          88200.0f,  96000.0f,  176400.0f,  192000.0f,  352800.0f, 384000.0f,
+                          705600.0f, 768000.0f, 1234.5678f, 45678.901f, 123456.78f};
+const float fewRates[] = {8000.0f, 44100.0f, 192000.0f, 768000.0f, 1234.5678f};
+const int fixedBlocks[] = {1, 2, 3, 10, 17, 64, 512, 1024, 2027, 4096, 16384};
 constexpr int maxBlock = 16384;
-constexpr int framesAtLevel5 = 4096; // per instance and combination, beyond one full block
+// Per instance and combination, beyond one full block; with the three fractional rates the combinations
+// grew by a fifth, so each got shorter to keep the everyday run as long as it was.
+constexpr int framesAtLevel5 = 3328;
 
 std::vector<float> rates(const CaseContext& context) {
     if (context.options.level < 3) {
@@ -40,7 +47,9 @@ std::vector<int> blockSizes(CaseContext& context, std::size_t rateIndex) {
 }
 
 std::string where(float rate, int block) {
-    return "at " + std::to_string(static_cast<int>(rate)) + " Hz, block " + std::to_string(block);
+    char text[64];
+    std::snprintf(text, sizeof text, "at %.9g Hz, block %d", static_cast<double>(rate), block);
+    return text;
 }
 
 // The same random settings for every instance of one combination.
@@ -352,14 +361,78 @@ CaseResult edgesOfProcessing(CaseContext& context) {
     return CaseResult::pass("before resume, after resume and after suspend, 0 to 512 frames");
 }
 
+// Denormal input must not cost much more than normal input. Two instances with the same settings take
+// turns block by block, one fed noise at subnormal level and one at normal level, so that whatever else
+// the machine does falls on both; the median of the per-pair ratios is the figure.
+CaseResult denormalSpeed(CaseContext& context) {
+    constexpr float rate = 44100.0f;
+    constexpr int block = 512;
+    constexpr float subnormalScale = 1.0e-39f; // times noise within -1..1: subnormal, or zero
+    constexpr double warnRatio = 1.2;
+    auto list = drivers(context, 2);
+    std::string error;
+    if (!makeInstances(context, list, error)) {
+        return CaseResult::fail(error);
+    }
+    const Settings settings(context.rng, list[0].programs(), list[0].parameters());
+    const bool replacing = list[0].canReplace();
+    const int ins = std::max(list[0].inputs(), 1);
+    const int outs = std::max(list[0].outputs(), 1);
+    GuardedBuffers normal(ins, block);
+    fillSignal(normal, context.rng, block);
+    GuardedBuffers tiny(ins, block);
+    std::uint32_t noise = static_cast<std::uint32_t>(context.rng()) | 1u;
+    for (int c = 0; c < ins; ++c) {
+        for (int f = 0; f < block; ++f) {
+            noise = noise * 1664525u + 1013904223u;
+            tiny.channel(c)[f] =
+                static_cast<float>(static_cast<std::int32_t>(noise)) * 4.656613e-10f * subnormalScale;
+        }
+    }
+    for (auto& d : list) {
+        d.host().dispatch(opSelectProgram, 0, settings.program);
+        settings.apply(d, settings.values);
+        d.start(rate, block);
+    }
+    GuardedBuffers out(outs, block);
+    const auto timed = [&](PluginDriver& d, GuardedBuffers& in) {
+        const auto start = std::chrono::steady_clock::now();
+        d.host().process(in.pointers(), out.pointers(), block, replacing);
+        return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    };
+    const int warmUp = 16;
+    const int pairs = context.scaled(200, 50);
+    std::vector<double> ratios;
+    for (int i = 0; i < warmUp + pairs; ++i) {
+        // Which of the two goes first alternates, so that neither has the warmer cache every time.
+        const bool tinyFirst = i % 2 == 1;
+        const double first = timed(list[tinyFirst ? 1 : 0], tinyFirst ? tiny : normal);
+        const double second = timed(list[tinyFirst ? 0 : 1], tinyFirst ? normal : tiny);
+        const double normalTime = tinyFirst ? second : first;
+        const double tinyTime = tinyFirst ? first : second;
+        if (i >= warmUp && normalTime > 0.0) {
+            ratios.push_back(tinyTime / normalTime);
+        }
+    }
+    if (ratios.empty()) {
+        return CaseResult::skip("the clock did not resolve a block's processing time");
+    }
+    std::nth_element(ratios.begin(), ratios.begin() + static_cast<std::ptrdiff_t>(ratios.size() / 2),
+                     ratios.end());
+    const double median = ratios[ratios.size() / 2];
+    char text[160];
+    std::snprintf(text, sizeof text,
+                  "denormal input takes %.2fx the time of normal input (median of %zu block pairs)", median,
+                  ratios.size());
+    return median > warnRatio ? CaseResult::warn(std::string(text) + ", above 1.2x") : CaseResult::pass(text);
+}
+
 } // namespace
 
 std::vector<ValidatorCase> audioCases() {
-    return {{"process-replace", processReplace, 10.0},
-            {"process-add", processAdd, 15.0},
-            {"block-split", blockSplit, 5.0},
-            {"determinism", determinism, 5.0},
-            {"process-edges", edgesOfProcessing, 2.0}};
+    return {{"process-replace", processReplace, 10.0}, {"process-add", processAdd, 15.0},
+            {"block-split", blockSplit, 5.0},          {"determinism", determinism, 5.0},
+            {"process-edges", edgesOfProcessing, 2.0}, {"denormal-speed", denormalSpeed, 2.0}};
 }
 
 } // namespace chorus::host

@@ -15,6 +15,7 @@ struct ValidatorOptions {
     std::uint32_t seed = 1; // the random sequences of every case follow from it
     double minutes = 0.0;   // above 0: repeat the whole list with new seeds until this much time has passed
     std::string only;       // run only the cases whose name contains this text
+    std::string report;     // a machine-readable report goes here as well (.json or .xml)
     double watchdog = 0.0;  // above 0: seconds a case may take before it counts as hung
 };
 
@@ -36,13 +37,14 @@ public:
 };
 
 struct CaseResult {
-    enum class Kind { passed, failed, skipped };
+    enum class Kind { passed, failed, skipped, warned }; // a warning counts as passed
     Kind kind = Kind::passed;
     std::string message; // what was covered, why it failed, or why it was skipped
 
     static CaseResult pass(std::string text) { return {Kind::passed, std::move(text)}; }
     static CaseResult fail(std::string text) { return {Kind::failed, std::move(text)}; }
     static CaseResult skip(std::string text) { return {Kind::skipped, std::move(text)}; }
+    static CaseResult warn(std::string text) { return {Kind::warned, std::move(text)}; }
 };
 
 struct ValidatorCase {

@@ -406,13 +406,111 @@ CaseResult stateRoundTrip(CaseContext& context) {
     return CaseResult::pass(std::to_string(rounds) + " save, randomise, restore rounds");
 }
 
+// Every parameter's display text, typed back through the typed-text entry, shows the same text again.
+CaseResult textRoundTrip(CaseContext& context) {
+    PluginDriver driver(context.loader);
+    std::string error;
+    if (!driver.create(error)) {
+        return CaseResult::fail(error);
+    }
+    const int perParameter = context.scaled(40, 8);
+    int trips = 0;
+    for (int i = 0; i < driver.parameters(); ++i) {
+        for (int n = 0; n < perParameter; ++n) {
+            const float value = n == 0 ? 0.0f : n == 1 ? 1.0f : randomValue(context.rng, false);
+            driver.host().setParameter(i, value);
+            std::string problem;
+            const std::string shown = driver.text(opParamValueText, i, problem);
+            if (driver.host().setParameterFromText(i, shown) == 0) {
+                if (i == 0 && n == 0) {
+                    return CaseResult::skip("the plug-in does not take typed parameter values");
+                }
+                problem = "the typed-text entry refused the text it shows, \"" + shown + "\"";
+            }
+            const float typed = driver.host().getParameter(i);
+            const std::string again = driver.text(opParamValueText, i, problem);
+            if (problem.empty() && again != shown) {
+                problem = "shows \"" + shown + "\", typing it back gives " + std::to_string(typed) +
+                          " shown as \"" + again + "\"";
+            }
+            if (!problem.empty()) {
+                return CaseResult::fail("parameter " + std::to_string(i) + " at " + std::to_string(value) +
+                                        ": " + problem);
+            }
+            ++trips;
+        }
+    }
+    return CaseResult::pass(std::to_string(trips) + " text, value, text round trips over " +
+                            std::to_string(driver.parameters()) + " parameters");
+}
+
+// An empty chunk changes nothing; random chunks of a megabyte leave a working plug-in whose state still
+// saves and loads back to the same bytes.
+CaseResult chunkEdges(CaseContext& context) {
+    constexpr std::size_t bigChunk = 1u << 20;
+    constexpr int bigChunks = 3;
+    PluginDriver driver(context.loader);
+    std::string error;
+    if (!driver.create(error)) {
+        return CaseResult::fail(error);
+    }
+    if ((driver.descriptor()->flags & flagChunks) == 0) {
+        return CaseResult::skip("the plug-in does not exchange its state as chunks");
+    }
+    driver.start(44100.0f, 512);
+    randomise(driver, context.rng);
+    const int ins = std::max(driver.inputs(), 1);
+    const int outs = std::max(driver.outputs(), 1);
+    const auto stillWorks = [&](const std::string& after) -> std::string {
+        for (int i = 0; i < driver.parameters(); ++i) {
+            const float v = driver.host().getParameter(i);
+            if (!std::isfinite(v)) {
+                return "parameter " + std::to_string(i) + " reads " + std::to_string(v) + " after " + after;
+            }
+        }
+        const auto bank = driver.save(false);
+        driver.load(bank, false);
+        if (driver.save(false) != bank) {
+            return "the bank saved after " + after + " does not load back to the same bytes";
+        }
+        GuardedBuffers in(ins, 512);
+        fillSignal(in, context.rng, 512);
+        GuardedBuffers out(outs, 512);
+        const std::string problem = driver.process(in, out, 512, driver.canReplace(), false);
+        return problem.empty() ? problem : problem + " after " + after;
+    };
+    for (bool programOnly : {false, true}) {
+        const auto bank = driver.save(false);
+        const auto values = driver.parameterValues();
+        std::uint8_t byte = 0;
+        const auto answer = driver.host().dispatch(opLoadState, programOnly ? 1 : 0, 0, &byte);
+        if (driver.save(false) != bank || driver.parameterValues() != values) {
+            return CaseResult::fail(std::string("an empty ") + (programOnly ? "program" : "bank") +
+                                    " chunk was taken (answer " + std::to_string(answer) + ")");
+        }
+    }
+    for (int n = 0; n < bigChunks; ++n) {
+        std::vector<std::uint8_t> bytes(bigChunk);
+        for (auto& b : bytes) {
+            b = static_cast<std::uint8_t>(context.rng());
+        }
+        const bool programOnly = n == 1;
+        driver.load(std::move(bytes), programOnly);
+        if (std::string problem =
+                stillWorks("a random 1 MB " + std::string(programOnly ? "program" : "bank") + " chunk");
+            !problem.empty()) {
+            return CaseResult::fail(problem);
+        }
+    }
+    return CaseResult::pass("an empty bank and program chunk refused; 3 random 1 MB chunks survived");
+}
+
 } // namespace
 
 std::vector<ValidatorCase> requestCases() {
-    return {{"descriptor", descriptorCase, 1.0},
-            {"editor-requests", editorRequests, 1.0},
-            {"random-requests", randomRequests, 5.0},
-            {"state-roundtrip", stateRoundTrip, 3.0}};
+    return {{"descriptor", descriptorCase, 1.0},      {"editor-requests", editorRequests, 1.0},
+            {"random-requests", randomRequests, 5.0}, {"state-roundtrip", stateRoundTrip, 3.0},
+            {"text-roundtrip", textRoundTrip, 1.0},   {"chunk-edges", chunkEdges, 2.0}};
 }
 
 } // namespace chorus::host
