@@ -73,9 +73,15 @@ Lv2Chorus* Lv2Chorus::create(uint32_t inputs, double rate, const char* bundlePat
 
 Lv2Chorus::Lv2Chorus(uint32_t inputs, double rate, int32_t maxBlock)
     : inputCount(inputs), sampleRate(rate), blockLimit(maxBlock),
-      fadeStep(static_cast<float>(1.0 / std::max(1.0, rate * bypassFadeSeconds))),
-      dry(new float[static_cast<size_t>(maxBlock) * inputs]()) {
+      fadeFrames(std::max(1, static_cast<int32_t>(rate * bypassFadeSeconds))), fadePosition(fadeFrames),
+      dry(new float[static_cast<size_t>(maxBlock) * inputs]()),
+      fadeCurve(new float[static_cast<size_t>(fadeFrames) + 1]) {
     sent.fill(std::numeric_limits<float>::quiet_NaN());
+    // A raised cosine starts and ends without a bend, so the fade adds no edge of its own.
+    const double pi = std::acos(-1.0);
+    for (int32_t i = 0; i <= fadeFrames; ++i) {
+        fadeCurve[static_cast<size_t>(i)] = static_cast<float>(0.5 - 0.5 * std::cos(pi * i / fadeFrames));
+    }
 }
 
 Lv2Chorus::~Lv2Chorus() {
@@ -185,10 +191,10 @@ void Lv2Chorus::run(uint32_t frames) noexcept {
     }
     sendControls();
     if (enabled != nullptr && !std::isnan(*enabled)) {
-        wetTarget = *enabled > 0.0f ? 1.0f : 0.0f;
+        effectOn = *enabled > 0.0f;
     }
     if (firstRun) {
-        wetGain = wetTarget; // a host that starts bypassed hears no fade
+        fadePosition = effectOn ? fadeFrames : 0; // a host that starts bypassed hears no fade
         firstRun = false;
     }
     const auto limit = static_cast<uint32_t>(blockLimit);
@@ -199,7 +205,7 @@ void Lv2Chorus::run(uint32_t frames) noexcept {
 
 void Lv2Chorus::processChunk(uint32_t offset, uint32_t frames) noexcept {
     // Outputs may be the inputs' buffers: keep the dry signal first when it is to be heard.
-    const bool dryHeard = wetGain < 1.0f || wetTarget < 1.0f;
+    const bool dryHeard = fadePosition < fadeFrames || !effectOn;
     if (dryHeard) {
         for (uint32_t c = 0; c < inputCount; ++c) {
             std::copy_n(audioIn[c] + offset, frames, dry.get() + c * static_cast<size_t>(blockLimit));
@@ -216,23 +222,23 @@ void Lv2Chorus::processChunk(uint32_t offset, uint32_t frames) noexcept {
 }
 
 void Lv2Chorus::mixBypass(uint32_t offset, uint32_t frames) noexcept {
+    const int32_t step = effectOn ? 1 : -1;
+    int32_t position = fadePosition;
     for (uint32_t c = 0; c < outputChannels; ++c) {
         const float* source = dry.get() + std::min(c, inputCount - 1) * static_cast<size_t>(blockLimit);
         float* target = audioOut[c] + offset;
-        float gain = wetGain;
+        position = fadePosition;
         for (uint32_t i = 0; i < frames; ++i) {
-            gain = gain < wetTarget ? std::min(wetTarget, gain + fadeStep)
-                                    : std::max(wetTarget, gain - fadeStep);
-            if (gain <= 0.0f) {
+            position = std::clamp(position + step, 0, fadeFrames);
+            if (position == 0) {
                 target[i] = source[i];
-            } else if (gain < 1.0f) {
+            } else if (position < fadeFrames) {
+                const float gain = fadeCurve[static_cast<size_t>(position)];
                 target[i] = gain * target[i] + (1.0f - gain) * source[i];
             }
         }
-        if (c + 1 == outputChannels) {
-            wetGain = gain;
-        }
     }
+    fadePosition = position;
 }
 
 } // namespace chorus::lv2

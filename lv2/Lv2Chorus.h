@@ -49,7 +49,7 @@ private:
     const uint32_t inputCount;
     const double sampleRate;
     const int32_t blockLimit;
-    const float fadeStep; // gain change per frame while crossfading
+    const int32_t fadeFrames;
     host::ModuleLoader module;
     EffectDescriptor* effect = nullptr;
 
@@ -59,11 +59,12 @@ private:
     std::array<float*, outputChannels> audioOut{};
     std::array<float, parameterPorts> sent{}; // normalised values last sent (NaN: none yet)
 
-    // Effect gain: 1 the effect alone, 0 the dry input alone, between while crossfading.
-    float wetGain = 1.0f;
-    float wetTarget = 1.0f;
+    // Frames into the fade from dry to effect: fadeFrames the effect alone, 0 the dry input alone.
+    int32_t fadePosition;
+    bool effectOn = true; // where the fade is heading
     bool firstRun = true;
-    std::unique_ptr<float[]> dry; // a copy of the inputs, one block per channel
+    std::unique_ptr<float[]> dry;       // a copy of the inputs, one block per channel
+    std::unique_ptr<float[]> fadeCurve; // the effect's gain at each fade position, a raised cosine
 };
 
 } // namespace chorus::lv2
