@@ -20,7 +20,7 @@ class Lv2Chorus {
 public:
     static constexpr int32_t defaultMaxBlock = 4096;  // frames, when the host tells no maximum
     static constexpr int32_t largestMaxBlock = 16384; // frames; longer host blocks are cut to this
-    static constexpr double bypassFadeSeconds = 0.005;
+    static constexpr double bypassFadeSeconds = 0.01;
 
     // Null when the module cannot be loaded or refuses the rate.
     static Lv2Chorus* create(uint32_t inputs, double rate, const char* bundlePath,

@@ -252,7 +252,7 @@ TEST(Lv2Plugin, BypassFadesWithoutClickAndPassesTheInputExactly) {
     constexpr uint32_t frames = 172 * block;
     constexpr uint32_t off = 12800;
     constexpr uint32_t on = 30720;
-    constexpr uint32_t fade = 221; // 5 ms at 44.1 kHz, and a frame
+    constexpr uint32_t fade = 442; // 10 ms at 44.1 kHz, and a frame
     constexpr uint32_t settled = 4096;
     const double toneStep = 2.0 * std::acos(-1.0) * 220.0 / rate;
     for (const char* uri : {stereoUri, monoInUri}) {

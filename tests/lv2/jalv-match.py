@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
-"""jalv-match.py REC.wav FED.wav CHORUS_HOST MODULE PROGRAM CHANGE_FRAME CHANGE BLOCK MIN_BLOCKS MAX_BLOCKS
+"""jalv-match.py REC.wav FED.wav CHORUS_HOST MODULE PROGRAM CHANGE_FRAME CHANGE BLOCK MIN_BLOCKS MAX_BLOCKS [BYPASS_FROM]
 
 Compares a live recording of the plug-in with chorus-host's render of the same input and changes. The
 plug-in ran an unknown whole number of BLOCK-frame blocks on silence before the input arrived (its
 modulation was already moving): each count from MIN_BLOCKS to MAX_BLOCKS is tried on the first piece, the
 best one rendered in full. Passes when, aligned, both channels correlate >= 0.999 before and after the
-change, at the same level (within 1 %), and the recording holds the whole input."""
+change, at the same level (within 1 %), and the recording holds the whole input. With BYPASS_FROM (a frame
+of the input) the plug-in was bypassed and switched back on after it: from there on, the frames that equal the
+input exactly must form one run (the bypass), with no larger second difference around its ends than the
+effect's or the input's own, and the rest must equal the render."""
 import os
 import subprocess
 import sys
@@ -45,7 +48,26 @@ def correlation(a, b):
     return float(np.dot(a, b) / np.sqrt(np.dot(a, a) * np.dot(b, b)))
 
 
-def main(rec_path, fed_path, host, module, program, change_frame, change, block, least, most):
+def largest_bend(x):
+    return float(np.max(np.abs(x[2:] - 2 * x[1:-1] + x[:-2]))) if len(x) > 2 else 0.0
+
+
+def bypass(aligned, fed, ref, start, end):
+    """The frames of the bypass, or None with a message when they do not form one run."""
+    sounding = np.abs(fed[start:end]).max(axis=1) > 1e-4
+    dry = np.all(aligned[start:end] == fed[start:end], axis=1) & sounding
+    frames = np.nonzero(dry)[0]
+    if len(frames) == 0:
+        print("FAIL: the input never came out unchanged: no bypass")
+        return None
+    first, last = start + frames[0], start + frames[-1]
+    gaps = np.count_nonzero(~dry[frames[0]:frames[-1] + 1] & sounding[frames[0]:frames[-1] + 1])
+    print(f"bypassed from frame {first} to {last} ({(last - first) / RATE:.3f} s), "
+          f"{gaps} sounding frames in between not equal to the input")
+    return (first, last) if gaps == 0 else None
+
+
+def main(rec_path, fed_path, host, module, program, change_frame, change, block, least, most, bypass_from=None):
     rec, fed = read(rec_path), read(fed_path)
     change_frame, block, least, most = int(change_frame), int(block), int(least), int(most)
     # Where the input starts in the recording: the output carries the dry input without delay.
@@ -70,9 +92,27 @@ def main(rec_path, fed_path, host, module, program, change_frame, change, block,
     print(f"input at recording frame {start}; {blocks} blocks ran before it (best of {least}..{most}, "
           f"first piece correlation {score:.6f})")
     failed = 0
+    keep = np.ones(length, bool)
+    if bypass_from is not None:
+        found = bypass(aligned, fed, ref, int(bypass_from), length)
+        if found is None:
+            return 1
+        first, last = found
+        fade = int(RATE * 0.01) + 1  # the wrapper fades over 10 ms
+        keep[first - fade:last + fade + 1] = False
+        for c in range(2):
+            for name, at in (("off", first - fade), ("on", last)):
+                # The signal's own: the effect's and the input's, over 0.1 s around the switch.
+                near = slice(at - 4096, at + 4096)
+                own = max(largest_bend(ref[near, c]), largest_bend(fed[near, c]))
+                bend = largest_bend(aligned[at - 64:at + fade + 64, c])
+                ok = bend <= own
+                failed += not ok
+                print(f"{'ok  ' if ok else 'FAIL'} switched {name}, channel {c}: largest second difference {bend:.2e}, "
+                      f"the signal's own {own:.2e}")
     for name, part in (("before the change", slice(0, change_frame)), ("after", slice(change_frame, length))):
         for c in range(2):
-            a, b = aligned[part, c], ref[part, c]
+            a, b = aligned[part, c][keep[part]], ref[part, c][keep[part]]
             r = correlation(a, b)
             level = float(np.sqrt(np.mean(a * a) / np.mean(b * b)))
             largest = float(np.max(np.abs(a - b)))
