@@ -2,6 +2,8 @@
 
 #include "dsp/ParameterSet.h"
 
+#include <array>
+
 namespace chorus {
 
 enum ChorusParam : int {
@@ -12,6 +14,9 @@ enum ChorusParam : int {
     paramShape = 4,  // waveform: 0 ramp, 1 sine, 2 trapezoid
     chorusParamCount = 5
 };
+
+// What the Shape values 0, 1 and 2 are called where users pick them by name.
+inline constexpr std::array<const char*, 3> shapeNames = {"ramp", "sine", "square"};
 
 // The chorus's five parameters with their ranges, steps, names and units.
 class ChorusParameterSet final : public ParameterSet {

@@ -4,12 +4,88 @@
 #   - the Windows modules' own replacing entry under Wine (chorus-host bench), 32-bit and 64-bit:
 #     chorus-sse2.dll, held to SSE2, and chorus.dll, which takes AVX2 where the processor has it,
 #   - sox's chorus with four voices on 60 s of stereo, less sox's plain copy of the same file, per voice.
+#   - an LV2 table: lv2bench (one host for all) over the same silence and block size for our stereo LV2
+#     plug-in (1 and 4 stages, each shape) and the chorus plug-ins Debian packages, at their defaults.
 # All in ns per frame per stage (per voice for sox), from processor time, not wall time: on a shared machine
-# wall time mostly measures the other processes. Usage: tools/bench.sh [SECONDS]  (default 60)
+# wall time mostly measures the other processes; the LV2 table is ns per frame of the whole plug-in.
+# Usage: tools/bench.sh [--lv2-only] [SECONDS]  (default 60)
 set -eu
 cd "$(dirname "${BASH_SOURCE[0]}")/.."
+lv2_only=0
+if [ "${1:-}" = --lv2-only ]; then
+  lv2_only=1
+  shift
+fi
 seconds=${1:-60}
 tools/setup.sh
+
+# lv2bench runs a plug-in at its ports' defaults: each setting of ours is a copy of the bundle whose Turtle
+# gives other defaults (the same binary), alone on LV2_PATH. Best of three runs, in ns per frame.
+lv2_table() {
+  cmake --preset native >/dev/null
+  cmake --build --preset native --target chorus_lv2 >/dev/null
+  local frames=$((seconds * 48000)) block=512 dir
+  dir=$(mktemp -d)
+  lv2_ns() { # LV2_PATH URI
+    local best=""
+    for _ in 1 2 3; do
+      t=$(LV2_PATH="$1" lv2bench -b $block -n $frames "$2" 2>/dev/null | awk -v u="$2" '$2 == u {print $1}')
+      [ -n "$t" ] || { echo "-"; return; }
+      best=$(python3 -c "print(min(x for x in ($t, ${best:-$t})))")
+    done
+    python3 -c "print(f'{$best * 1e9 / $frames:.2f}')"
+  }
+  local shapes=(ramp sine square) rows=() ours4=() ours1=()
+  for stages in 1 4; do
+    for shape in 0 1 2; do
+      local copy=$dir/s$stages-$shape/quillfen-chorus.lv2
+      mkdir -p "$(dirname "$copy")"
+      cp -r build/native/lv2-bundles/quillfen-chorus.lv2 "$copy"
+      python3 - "$copy/chorus.ttl" $stages $shape <<'PY'
+import re, sys
+path, stages, shape = sys.argv[1], sys.argv[2], sys.argv[3]
+text = open(path).read()
+for symbol, value in (("stages", stages), ("shape", shape)):
+    text = re.sub(r'(lv2:symbol "%s" ;\n\s*lv2:name "[^"]*" ;\n\s*lv2:default )[^ ;]+' % symbol, r"\g<1>%s.0" % value, text)
+open(path, "w").write(text)
+PY
+      ns=$(lv2_ns "$(dirname "$copy")" http://quillfen.example/lv2/chorus/stereo)
+      rows+=("Quillfen Chorus, $stages stage$([ $stages = 1 ] || echo s), ${shapes[$shape]}|$ns")
+      [ $stages = 4 ] && ours4+=("$ns") || ours1+=("$ns")
+    done
+  done
+  local peers=("Calf Multi Chorus|http://calf.sourceforge.net/plugins/MultiChorus"
+               "GxChorus-Stereo|http://guitarix.sourceforge.net/plugins/gx_chorus_stereo#_chorus_stereo"
+               "MDA ThruZero|http://drobilla.net/plugins/mda/ThruZero"
+               "fomp CS Chorus 1|http://drobilla.net/plugins/fomp/cs_chorus1"
+               "SWH Multivoice Chorus|http://plugin.org.uk/swh-plugins/multivoiceChorus")
+  for peer in "${peers[@]}"; do
+    rows+=("${peer%%|*} (defaults)|$(lv2_ns /usr/lib/lv2 "${peer#*|}")")
+  done
+  rm -rf "$dir"
+  python3 - "${rows[@]}" <<'PY'
+import sys
+rows = [r.split("|") for r in sys.argv[1:]]
+value = {name: (float(ns) if ns != "-" else None) for name, ns in rows}
+calf = value.get("Calf Multi Chorus (defaults)")
+print(f"LV2, lv2bench: 48 kHz, 512-frame blocks of silence, ns per frame of the whole plug-in; x = / Calf Multi Chorus")
+print(f"{'plug-in':<40} {'ns/frame':>9} {'x':>6}")
+for name, ns in rows:
+    v = value[name]
+    print(f"{name:<40} {ns:>9} {(f'{v / calf:.2f}' if v and calf else '-'):>6}")
+ours4 = [v for n, v in value.items() if n.startswith("Quillfen") and "4 stages" in n and v]
+ours1 = [v for n, v in value.items() if n.startswith("Quillfen") and "1 stage," in n and v]
+peers = [v for n, v in value.items() if not n.startswith("Quillfen") and v]
+if ours4 and calf:
+    print(f"goal 4 stages <= Calf Multi Chorus: {'met' if max(ours4) <= calf else 'NOT met'} ({max(ours4):.2f} vs {calf:.2f})")
+if ours1 and peers:
+    print(f"goal 1 stage <= cheapest peer: {'met' if max(ours1) <= min(peers) else 'NOT met'} ({max(ours1):.2f} vs {min(peers):.2f})")
+PY
+}
+if [ $lv2_only = 1 ]; then
+  lv2_table
+  exit 0
+fi
 . tools/display.sh
 chorus_display_start
 work=$(mktemp -d)
@@ -113,3 +189,6 @@ for shape in shapes:
                 row += f" {float(sox):>9.2f} {ratio(float(sox), ns):>15}"
             print(row)
 EOF
+
+echo >&2 "LV2 plug-ins..."
+lv2_table

@@ -5,7 +5,9 @@ packages=(cmake sox ninja-build g++ g++-mingw-w64-i686 g++-mingw-w64-x86-64-posi
           openbox xdotool imagemagick
           fonts-liberation fonts-dejavu-core libgtest-dev googletest libbenchmark-dev libsndfile1-dev
           python3 python3-pil clang-format x11-utils
-          libpulse-dev pulseaudio pulseaudio-utils)
+          libpulse-dev pulseaudio pulseaudio-utils
+          lv2-dev sordi serdi lilv-utils lv2file lv2proc jalv jackd2 jack-stdio python3-numpy bc ardour
+          calf-plugins guitarix-lv2 mda-lv2 fomp swh-lv2)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
