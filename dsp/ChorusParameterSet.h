@@ -15,9 +15,6 @@ enum ChorusParam : int {
     chorusParamCount = 5
 };
 
-// What the Shape values 0, 1 and 2 are called where users pick them by name.
-inline constexpr std::array<const char*, 3> shapeNames = {"ramp", "sine", "square"};
-
 // The chorus's five parameters with their ranges, steps, names and units.
 class ChorusParameterSet final : public ParameterSet {
 public:

@@ -1,5 +1,6 @@
 #include "host/ParameterCatalog.h"
 
+#include "dsp/WaveShape.h"
 #include "host/CommandLine.h"
 
 #include <algorithm>
@@ -11,8 +12,10 @@ namespace chorus::host {
 
 namespace {
 
-// The waveform selector's values have names the display does not show.
-const std::vector<std::string> shapeNames = {"ramp", "sine", "square"};
+// The waveform selector's values have names the display does not show. Earlier versions called the
+// trapezoid "square": scripts and automation files that say so still work.
+const std::vector<std::string> shapeChoices(shapeNames.begin(), shapeNames.end());
+constexpr const char* formerTrapezoidName = "square";
 
 bool sameName(const std::string& a, const std::string& b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
@@ -55,8 +58,8 @@ void ParameterCatalog::read(HostedPlugin& plugin) {
             info.maximum = ends[1];
         }
         if (sameName(info.name, "Shape") && info.minimum == 0.0 &&
-            info.maximum == static_cast<double>(shapeNames.size() - 1)) {
-            info.choices = shapeNames;
+            info.maximum == static_cast<double>(shapeChoices.size() - 1)) {
+            info.choices = shapeChoices;
         }
         entries.push_back(std::move(info));
     }
@@ -89,6 +92,8 @@ bool ParameterCatalog::parse(const std::string& name, const std::string& value, 
                      [&](const std::string& choiceName) { return sameName(choiceName, value); });
     if (choice != info.choices.end()) {
         real = info.minimum + static_cast<double>(choice - info.choices.begin());
+    } else if (info.choices == shapeChoices && sameName(value, formerTrapezoidName)) {
+        real = static_cast<double>(shapeTrapezoid);
     } else {
         std::string text = value;
         if (text.find('.') == std::string::npos && std::count(text.begin(), text.end(), ',') == 1) {

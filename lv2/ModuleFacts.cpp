@@ -1,6 +1,7 @@
 #include "lv2/ModuleFacts.h"
 
 #include "dsp/ChorusParameterSet.h"
+#include "dsp/WaveShape.h"
 #include "plugin/ChorusEffect.h"
 
 #include <charconv>
@@ -47,8 +48,9 @@ ModuleFacts ModuleFacts::read() {
         if (steps > 0.0f && steps <= maxListedSteps) {
             for (int s = 0; s <= static_cast<int>(steps); ++s) {
                 const float value = record.minimum + static_cast<float>(s) * record.step;
-                parameter.stepNames.push_back(i == paramShape ? shapeNames.at(static_cast<size_t>(s))
-                                                              : wholeNumber(value));
+                parameter.stepNames.push_back(i == paramShape
+                                                  ? std::string(shapeNames.at(static_cast<size_t>(s)))
+                                                  : wholeNumber(value));
             }
         }
         facts.parameters.push_back(std::move(parameter));

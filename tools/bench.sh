@@ -35,7 +35,7 @@ lv2_table() {
     done
     python3 -c "print(f'{$best * 1e9 / $frames:.2f}')"
   }
-  local shapes=(ramp sine square) rows=() ours4=() ours1=()
+  local shapes=(ramp sine trapezoid) rows=() ours4=() ours1=()
   for stages in 1 4; do
     for shape in 0 1 2; do
       local copy=$dir/s$stages-$shape/quillfen-chorus.lv2

@@ -298,7 +298,7 @@ TEST_F(HostRender, BadInputIsRefusedBeforeAnythingIsWritten) {
     };
     std::vector<Case> cases = {
         {{"--param", "Mix=abc"}, 2, "Mix=abc: not a number"},
-        {{"--param", "Shape=triangle"}, 2, "or one of 0 ramp, 1 sine, 2 square"},
+        {{"--param", "Shape=triangle"}, 2, "or one of 0 ramp, 1 sine, 2 trapezoid"},
         {{"--param", "Freq=nan"}, 2, "Freq=nan: not a number"},
         {{"--param", "Freq=-inf"}, 2, "Freq=-inf: not a number"},
         {{"--param", "Depth=3"}, 2, "no parameter named Depth"},

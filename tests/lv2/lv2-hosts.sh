@@ -63,7 +63,7 @@ stages 1.000000 4.000000 1.000000
 shape 0.000000 2.000000 1.000000
 enabled 0.000000 1.000000 1.000000
 TABLE
-  grep -q '0.0 = "ramp"' "$work/info" && grep -q '1.0 = "sine"' "$work/info" && grep -q '2.0 = "square"' "$work/info" &&
+  grep -q '0.0 = "ramp"' "$work/info" && grep -q '1.0 = "sine"' "$work/info" && grep -q '2.0 = "trapezoid"' "$work/info" &&
     grep -q '4.0 = "4"' "$work/info" || fail "scale points of shape and stages"
   # lv2info shows no units: read them from the triples.
   serdi -i turtle -o ntriples "$bundle/chorus.ttl" >"$work/triples" 2>/dev/null
