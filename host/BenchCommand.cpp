@@ -140,6 +140,7 @@ int BenchCommand::run(const HostOptions& options, std::FILE* out, std::FILE* err
     }
     std::fprintf(out, "# %s, %d Hz, %d-frame blocks, processor time, best of %d passes of %.1f s of audio\n",
                  options.arguments[0].c_str(), rate, block, timedPasses, seconds);
+    std::fprintf(out, "# chorus-host: %s\n", CHORUS_BUILD_KIND);
     std::fprintf(out, "%-10s %6s %-8s %14s\n", "shape", "stages", "route", "ns/frame/stage");
     for (const Case& c : cases) {
         HostedPlugin plugin;

@@ -103,7 +103,7 @@ int HostCommands::run(const HostOptions& options) {
 }
 
 int HostCommands::version(const HostOptions& options) {
-    std::fprintf(out, "chorus-host %s\n", CHORUS_HOST_VERSION);
+    std::fprintf(out, "chorus-host %s (%s)\n", CHORUS_HOST_VERSION, CHORUS_BUILD_KIND);
     if (options.arguments.empty()) {
         return exitOk;
     }
