@@ -44,6 +44,9 @@ struct StageKernel {
     void (*waveforms)(int shape, const float* phase, float* a, float* b, int count) noexcept;
     // history[j] = input[j] + the denormal offset, for `frames` frames (no padding).
     void (*storeInputs)(const float* input, float* history, int frames) noexcept;
+    // Waveform phase of the frames first, first + 1, ... (`count` of them, a multiple of lanes; the counter
+    // wraps at 2^64): fmod(counter * increment, 2 pi) in double, rounded to float.
+    void (*phases)(std::uint64_t first, float increment, float* phase, int count) noexcept;
 
     static const StageKernel& forIsa(KernelIsa isa) noexcept;
     // AVX2 where the processor and the system support it, else SSE2.

@@ -26,7 +26,8 @@ struct Avx2Vectors {
     static D add(D a, D b) noexcept { return _mm256_add_pd(a, b); }
     static D sub(D a, D b) noexcept { return _mm256_sub_pd(a, b); }
     static D mul(D a, D b) noexcept { return _mm256_mul_pd(a, b); }
-    static D min(D a, D b) noexcept { return _mm256_min_pd(a, b); }
+    static D min(D a, D b) noexcept { return _mm256_min_pd(a, b); } // b where either is NaN
+    static D max(D a, D b) noexcept { return _mm256_max_pd(a, b); } // b where either is NaN
     static D less(D a, D b) noexcept { return _mm256_cmp_pd(a, b, _CMP_LT_OQ); }
     static D lessEqual(D a, D b) noexcept { return _mm256_cmp_pd(a, b, _CMP_LE_OQ); }
     static D greater(D a, D b) noexcept { return _mm256_cmp_pd(a, b, _CMP_GT_OQ); }

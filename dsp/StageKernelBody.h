@@ -88,11 +88,15 @@ struct KernelFor {
     // below 2^26 it is computed exactly without the library: q = floor(x / 2 pi) is estimated, corrected
     // by one where the remainder falls outside [0, 2 pi), and x - q * 2 pi formed from exact pieces; the
     // exact remainder is representable (fmod's always is), so the last subtraction returns it unrounded.
+    // Past the exact path's range, and for a block that crosses the counter's end (where the counter wraps
+    // to 0 frame by frame), each phase comes from the library's fmod.
     static void phases(std::uint64_t first, float increment, float* phase, int count) noexcept {
         const double incrementD = static_cast<double>(increment);
-        const std::uint64_t last = first + static_cast<std::uint64_t>(count);
-        const double lastCounter = static_cast<double>(last);
-        if (lastCounter < k::exactCounterLimit && lastCounter * incrementD < k::exactReductionLimit) {
+        const auto span = static_cast<std::uint64_t>(count);
+        const bool wraps = first > UINT64_MAX - span;
+        const double lastCounter = static_cast<double>(first + span);
+        if (!wraps && lastCounter < k::exactCounterLimit &&
+            lastCounter * incrementD < k::exactReductionLimit) {
             // Counters below 2^53: (double)(first + j) == (double)first + j exactly.
             D counter = V::add(V::set1(static_cast<double>(first)), laneIndex());
             const D step = V::set1(static_cast<double>(width));
@@ -233,11 +237,15 @@ struct KernelFor {
     // k = trunc(D + 0.5), d = min((m * sweepScale + 1) * 0.5 * k + 1, L), i = min(trunc(d), L - 1), f = d -
     // i, then the interpolation newer + (older - newer) * f between the samples i and i + 1 frames old. D >=
     // 0 and 1 <= d <= L, so i = trunc(min(d, L - 0.5)); every read is of an earlier frame.
+    // A waveform or depth value that is not finite, or a d below 1, would index outside the history: d is
+    // held to [1, L] first (NaN to 1, as max(NaN, 1) gives its second operand), which finite values inside
+    // the range never notice.
     static F tap(const float* history, typename V::I frame, F depth, F modulation, D length,
                  D belowLength) noexcept {
         const D k = V::truncateSmall(V::add(V::toDouble(depth), V::set1(0.5)));
         const D scaled = V::toDouble(V::addF(V::mulF(modulation, V::set1F(k::sweepScale)), V::set1F(1.0f)));
-        const D d = V::min(V::add(V::mul(V::mul(scaled, V::set1(0.5)), k), V::set1(1.0)), length);
+        const D raw = V::add(V::mul(V::mul(scaled, V::set1(0.5)), k), V::set1(1.0));
+        const D d = V::min(V::max(raw, V::set1(1.0)), length);
         const typename V::I i = V::toInt(V::min(d, belowLength));
         const D f = V::sub(d, V::intToDouble(i));
         F older, newer;
@@ -309,7 +317,7 @@ struct KernelFor {
 
     static constexpr StageKernel table() noexcept {
         return StageKernel{&KernelFor::renderMono, &KernelFor::renderPair, &KernelFor::waveforms,
-                           &KernelFor::storeInputs};
+                           &KernelFor::storeInputs, &KernelFor::phases};
     }
 };
 

@@ -17,7 +17,8 @@ struct Sse2Vectors {
     static D add(D a, D b) noexcept { return _mm_add_pd(a, b); }
     static D sub(D a, D b) noexcept { return _mm_sub_pd(a, b); }
     static D mul(D a, D b) noexcept { return _mm_mul_pd(a, b); }
-    static D min(D a, D b) noexcept { return _mm_min_pd(a, b); }
+    static D min(D a, D b) noexcept { return _mm_min_pd(a, b); } // b where either is NaN
+    static D max(D a, D b) noexcept { return _mm_max_pd(a, b); } // b where either is NaN
     static D less(D a, D b) noexcept { return _mm_cmplt_pd(a, b); }
     static D lessEqual(D a, D b) noexcept { return _mm_cmple_pd(a, b); }
     static D greater(D a, D b) noexcept { return _mm_cmpgt_pd(a, b); }

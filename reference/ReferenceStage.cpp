@@ -117,11 +117,12 @@ float ReferenceStage::waveB(float p) const {
 }
 
 // k = trunc(D + 0.5), d = (m * 0.95 + 1) * 0.5 * k + 1, interpolated between the samples trunc(d) and
-// trunc(d) + 1 frames old. A read past the oldest sample in the line reads that sample.
+// trunc(d) + 1 frames old. A read past the oldest sample in the line reads that sample; a d below 1 or
+// NaN (only a waveform value that is not finite gives one) reads as d = 1.
 float ReferenceStage::tap(const std::vector<float>& line, float depth, float modulation) const {
     const int k = truncateToInt(depth + 0.5);
     double d = static_cast<double>(modulation * sweepScale + 1.0f) * 0.5 * k + 1.0;
-    d = std::min(d, static_cast<double>(length));
+    d = std::min(d >= 1.0 ? d : 1.0, static_cast<double>(length));
     const int i = std::min(truncateToInt(d), length - 1);
     const double f = d - i;
     const float newer = line[static_cast<std::size_t>((writePos - i + length) % length)];

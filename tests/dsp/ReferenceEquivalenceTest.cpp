@@ -4,6 +4,7 @@
 #include "reference/ReferenceChorus.h"
 #include "reference/ReferenceStage.h"
 
+#include <cmath>
 #include <cstring>
 #include <gtest/gtest.h>
 #include <limits>
@@ -185,6 +186,210 @@ TEST(ReferenceEquivalence, LongRunningCountersCrossTheExactReductionLimit) {
                     offset += frames;
                 }
                 ASSERT_EQ(out.data, expected.data);
+            }
+        }
+    }
+}
+
+namespace {
+
+// The stage and the model side by side, at `first` on the frame counter, for one routing.
+struct StagePair {
+    StagePair(KernelIsa isa, int shape, float hertz, std::uint64_t first) : stage(44100.0f), model(44100.0f) {
+        stage.useKernel(isa);
+        stage.setRate(hertz);
+        stage.setDelayMs(4.0f);
+        stage.setShape(shape);
+        stage.setWetPercent(100.0f);
+        stage.setFrameCounter(first);
+        model.setRate(hertz);
+        model.setDelayMs(4.0f);
+        model.setShape(shape);
+        model.setWetPercent(100.0f);
+        model.setFrameCounter(first);
+    }
+    // One block of the route (inputs, outputs) through both; the outputs must be the same bits.
+    ::testing::AssertionResult render(int inputs, int outputs, Buffers& in, int frames) {
+        Buffers out(outputs, frames), expected(outputs, frames);
+        const float* ins[2] = {in.data[0].data(), in.data[inputs - 1].data()};
+        if (outputs == 1) {
+            stage.processMono(ins[0], out.get()[0], frames);
+            model.processMono(ins[0], expected.get()[0], frames);
+        } else if (inputs == 1) {
+            stage.processMonoToStereo(ins[0], out.get(), frames);
+            model.processMonoToStereo(ins[0], expected.get(), frames);
+        } else {
+            stage.processStereo(ins, out.get(), frames);
+            model.processStereo(ins, expected.get(), frames);
+        }
+        for (int c = 0; c < outputs; ++c) {
+            for (int j = 0; j < frames; ++j) {
+                const float a = out.data[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)];
+                const float b = expected.data[static_cast<std::size_t>(c)][static_cast<std::size_t>(j)];
+                if (std::memcmp(&a, &b, sizeof a) != 0) {
+                    return ::testing::AssertionFailure()
+                           << "channel " << c << " frame " << j << ": stage " << a << ", model " << b;
+                }
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
+    ChorusStage stage;
+    reference::ReferenceStage model;
+};
+
+constexpr std::uint64_t counterEnd = std::numeric_limits<std::uint64_t>::max(); // the last frame before 0
+
+} // namespace
+
+// The counter wraps to 0 frame by frame at 2^64: a block that starts on the last frame, crosses the end or
+// ends exactly at it takes the model's phases, at a slow and at a fast rate, for every route and shape.
+TEST(ReferenceEquivalence, BlocksAtTheCounterEndMatchTheModel) {
+    const int routes[][2] = {{1, 1}, {1, 2}, {2, 2}};
+    const int sizes[] = {1, 2, 3, 4, 5, 7, 8, 9, 63, 255, 256, 257, 1000, 4096};
+    for (KernelIsa isa : kernels()) {
+        for (const auto& route : routes) {
+            for (int shape = 0; shape < 3; ++shape) {
+                for (float hertz : {0.4f, 5000.0f}) {
+                    for (int size : sizes) {
+                        const std::uint64_t frames = static_cast<std::uint64_t>(size);
+                        for (std::uint64_t first :
+                             {counterEnd, counterEnd - frames / 2, counterEnd - frames + 1}) {
+                            SCOPED_TRACE(::testing::Message()
+                                         << route[0] << " in, " << route[1] << " out, shape " << shape << ", "
+                                         << hertz << " Hz, " << size << " frames from " << first
+                                         << ", kernel " << static_cast<int>(isa));
+                            StagePair pair(isa, shape, hertz, first);
+                            Buffers in(route[0], size);
+                            in.fillNoise(static_cast<unsigned>(size));
+                            ASSERT_TRUE(pair.render(route[0], route[1], in, size));
+                            ASSERT_TRUE(pair.render(route[0], route[1], in, size)) << "the block after";
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+// Freq set to a huge value runs at least one frame there; the next rate rescales the counter, which
+// saturates at the counter's end, and the following blocks cross it. Every stage count, route and a spread
+// of block sizes, through the parameter set as the host's entries reach it.
+TEST(ReferenceEquivalence, AHugeRateFollowedByANormalOneMatchesTheModel) {
+    const int routes[][2] = {{1, 1}, {1, 2}, {2, 2}};
+    const int sizes[] = {1, 2, 5, 17, 256, 257, 2027, 4096};
+    const float huge[] = {3e36f, 1e30f, std::numeric_limits<float>::max()};
+    for (KernelIsa isa : kernels()) {
+        for (const auto& route : routes) {
+            for (int stages = 1; stages <= 4; ++stages) {
+                for (int size : sizes) {
+                    for (float rate : huge) {
+                        SCOPED_TRACE(::testing::Message() << route[0] << " in, " << route[1] << " out, "
+                                                          << stages << " stages, " << size << " frames, Freq "
+                                                          << rate << ", kernel " << static_cast<int>(isa));
+                        Pair pair(route[0], route[1], 44100.0, 4096, isa);
+                        pair.set(paramStages, static_cast<float>(stages - 1) / 3.0f);
+                        pair.set(paramMix, 0.8f);
+                        pair.set(paramFreq, rate);
+                        Buffers in(route[0], size);
+                        in.fillNoise(static_cast<unsigned>(size));
+                        ASSERT_TRUE(pair.render(in, 64 < size ? 64 : size, false)) << "at the huge rate";
+                        pair.set(paramFreq, 0.4f);
+                        for (int block = 0; block < 3; ++block) {
+                            ASSERT_TRUE(pair.render(in, size, block == 1)) << "block " << block;
+                        }
+                    }
+                }
+            }
+        }
+    }
+}
+
+// The exact phase reduction estimates the quotient floor(x / 2 pi) and corrects it by one; the correction
+// matters only within a few ulps of a multiple of 2 pi. Here x = counter * increment is put on every double
+// from 4 ulps below to 3 above the multiples (a power-of-two increment makes the product exact), for every
+// multiple up to 4096, a spread across the exact path's range and its top.
+TEST(ReferenceEquivalence, PhaseReductionIsExactNextToEveryMultipleOfTwoPi) {
+    constexpr double twoPi = 6.283185307179586;
+    constexpr double exactLimit = 67108864.0 * 6.0; // where the kernel leaves its exact path
+    const auto lastMultiple = static_cast<std::uint64_t>(exactLimit / twoPi) - 1;
+    std::vector<std::uint64_t> multiples;
+    for (std::uint64_t q = 1; q <= 4096; ++q) {
+        multiples.push_back(q);
+    }
+    std::mt19937_64 rng(2026);
+    for (int j = 0; j < 60000; ++j) {
+        multiples.push_back(4097 + rng() % (lastMultiple - 8192));
+    }
+    for (std::uint64_t q = lastMultiple - 4096; q <= lastMultiple; ++q) {
+        multiples.push_back(q);
+    }
+    for (KernelIsa isa : kernels()) {
+        const StageKernel& kernel = StageKernel::forIsa(isa);
+        std::uint64_t wrong = 0;
+        std::uint64_t firstWrong = 0;
+        for (std::uint64_t q : multiples) {
+            const double x = static_cast<double>(q) * twoPi;
+            int exponent = 0;
+            std::frexp(x, &exponent);
+            const float increment = std::ldexp(1.0f, exponent - 53); // one ulp of x
+            const auto centre = static_cast<std::uint64_t>(std::ldexp(x, 53 - exponent));
+            alignas(16) float phase[8];
+            kernel.phases(centre - 4, increment, phase, 8);
+            for (int lane = 0; lane < 8; ++lane) {
+                const double product = static_cast<double>(centre - 4 + static_cast<std::uint64_t>(lane)) *
+                                       static_cast<double>(increment);
+                const float expected = static_cast<float>(std::fmod(product, twoPi));
+                if (std::memcmp(&phase[lane], &expected, sizeof expected) != 0 && wrong++ == 0) {
+                    firstWrong = q;
+                }
+            }
+        }
+        EXPECT_EQ(wrong, 0u) << "kernel " << static_cast<int>(isa) << ", first at multiple " << firstWrong;
+    }
+}
+
+// Whatever depth reaches the kernel (the ramps keep it finite, but nothing else does), every tap reads
+// inside the line and the output stays finite: the history here is exactly the line and the block, so a
+// stray index reads outside the allocation (the sanitiser's build reports it).
+TEST(ReferenceEquivalence, TapsStayInsideTheLineForAnyDepth) {
+    constexpr int lineLength = 220;
+    constexpr int frames = 16;
+    const float depths[] = {std::numeric_limits<float>::quiet_NaN(),
+                            std::numeric_limits<float>::infinity(),
+                            -std::numeric_limits<float>::infinity(),
+                            1e30f,
+                            -1e30f,
+                            -5.0f,
+                            3e9f};
+    for (KernelIsa isa : kernels()) {
+        const StageKernel& kernel = StageKernel::forIsa(isa);
+        for (float depth : depths) {
+            SCOPED_TRACE(::testing::Message() << "depth " << depth << ", kernel " << static_cast<int>(isa));
+            std::vector<float> history(lineLength + frames, 0.5f);
+            alignas(32) float depthValues[frames], wet[frames], phase[frames], modA[frames], modB[frames];
+            alignas(32) float outL[frames], outR[frames];
+            std::fill_n(depthValues, frames, depth);
+            std::fill_n(wet, frames, 1.0f);
+            const StageBlock block{history.data() + lineLength,
+                                   history.data() + lineLength,
+                                   depthValues,
+                                   depthValues,
+                                   wet,
+                                   phase,
+                                   modA,
+                                   modB,
+                                   outL,
+                                   outR,
+                                   1000,
+                                   0.01f,
+                                   1,
+                                   lineLength,
+                                   frames};
+            kernel.renderPair(block);
+            kernel.renderMono(block);
+            for (int j = 0; j < frames; ++j) {
+                ASSERT_TRUE(std::isfinite(outL[j]) && std::isfinite(outR[j])) << "frame " << j;
             }
         }
     }

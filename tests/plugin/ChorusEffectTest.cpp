@@ -1,13 +1,20 @@
 // The chorus effect's engine life cycle and its two processing entries.
 #include "plugin/ChorusEffect.h"
 
+#include "FactoryBankTable.h"
 #include "FakeEditor.h"
 #include "TestHost.h"
+#include "dsp/ChorusParameterSet.h"
 #include "dsp/ChorusProcessor.h"
 #include "dsp/ParameterSet.h"
+#include "reference/ReferenceChorus.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
 #include <cmath>
+#include <cstring>
+#include <functional>
 #include <gtest/gtest.h>
 #include <limits>
 #include <memory>
@@ -359,4 +366,85 @@ TEST_F(ChorusEffectTest, ALayoutRequestNeverGivesTheEngineMoreChannelsThanDeclar
     EXPECT_EQ(effect->getEngine()->getNumInputs(), 1);
     effect->processReplace(buffers.inPtrs.data(), buffers.outPtrs.data(), 128);
     EXPECT_FALSE(untouched(buffers));
+}
+
+namespace {
+
+// The effect beside the per-sample model: before each block every value the effect has marked changed is
+// handed to the model, just as the engine takes it, so both hear the same changes at the same frames.
+class ModelledEffect {
+public:
+    ModelledEffect() : effect(makeEffect(true)), model(2, 2, 44100.0) {}
+
+    ::testing::AssertionResult process(int frames) {
+        chorus::ParameterSet& set = *effect->parameterSet();
+        for (int i = 0; i < set.getCount(); ++i) {
+            if (set.isChanged(i)) {
+                modelSet.setRealValue(i, set.getRealValue(i));
+            }
+        }
+        Buffers actual(frames), expected(frames);
+        effect->processReplace(actual.inPtrs.data(), actual.outPtrs.data(), frames);
+        model.applyParameters(modelSet);
+        model.render(expected.inPtrs.data(), expected.outPtrs.data(), frames, false);
+        for (std::size_t c = 0; c < 2; ++c) {
+            for (std::size_t j = 0; j < static_cast<std::size_t>(frames); ++j) {
+                const float a = actual.out[c][j];
+                const float b = expected.out[c][j];
+                if (std::memcmp(&a, &b, sizeof a) != 0) {
+                    return ::testing::AssertionFailure()
+                           << "channel " << c << " frame " << j << ": effect " << a << ", model " << b;
+                }
+            }
+        }
+        return ::testing::AssertionSuccess();
+    }
+    intptr_t load(const std::vector<uint8_t>& bytes, bool programOnly) {
+        return effect->dispatch(opLoadState, programOnly ? 1 : 0, static_cast<intptr_t>(bytes.size()),
+                                const_cast<uint8_t*>(bytes.data()), 0.0f);
+    }
+
+    std::unique_ptr<ChorusEffect> effect;
+    chorus::ChorusParameterSet modelSet;
+    chorus::reference::ReferenceChorus model;
+};
+
+} // namespace
+
+// A huge Freq is legal input (normalised values are not clamped) and a preset can carry it. Whichever way it
+// arrives, the frames run at it and the normal rate after it must sound as the model does: the rate change
+// saturates the stages' frame counters and the next blocks cross the counter's end.
+TEST_F(ChorusEffectTest, AHugeRateFromAnyEntryThenANormalOneSoundsLikeTheModel) {
+    const uint32_t huge = std::bit_cast<uint32_t>(3e36f);
+    const std::array<uint32_t, 5> hugeValues = {0x3F000000, huge, 0x3F000000, 0x3F800000, 0x3F000000};
+    std::vector<uint8_t> bank = factoryBankBytes();
+    const std::vector<uint8_t> hugeRow = chunkRow(hugeValues, "Huge");
+    std::copy(hugeRow.begin(), hugeRow.end(), bank.begin() + 6 * 84);
+    const struct {
+        const char* way;
+        std::function<void(ModelledEffect&)> toHuge;
+        std::function<void(ModelledEffect&)> toNormal;
+    } ways[] = {
+        {"parameter entry", [](ModelledEffect& m) { m.effect->writeParam(chorus::paramFreq, 3e36f); },
+         [](ModelledEffect& m) { m.effect->writeParam(chorus::paramFreq, 0.4f); }},
+        {"program change",
+         [&](ModelledEffect& m) {
+             m.load(bank, false);
+             m.effect->dispatch(opSelectProgram, 0, 6, nullptr, 0.0f);
+         },
+         [](ModelledEffect& m) { m.effect->dispatch(opSelectProgram, 0, 0, nullptr, 0.0f); }},
+        {"program chunk", [&](ModelledEffect& m) { m.load(hugeRow, true); },
+         [](ModelledEffect& m) { m.load(chunkRow(factoryPrograms[1].values, "Wobble"), true); }},
+    };
+    for (const auto& w : ways) {
+        SCOPED_TRACE(w.way);
+        ModelledEffect m;
+        ASSERT_TRUE(m.process(100));
+        w.toHuge(m);
+        ASSERT_TRUE(m.process(64)) << "at the huge rate";
+        w.toNormal(m);
+        for (int frames : {300, 512, 17}) {
+            ASSERT_TRUE(m.process(frames)) << frames << " frames at the normal rate";
+        }
+    }
 }

@@ -98,6 +98,18 @@ TEST_F(EffectShellTest, SelectingAProgramKeepsTheEditsOfTheOneLeft) {
     EXPECT_EQ(effect.dispatch(opCurrentProgram, 0, 0, nullptr, 0.0f), 0);
 }
 
+// The module's own callers (the editor's program keys) reach selection without the dispatcher's check.
+TEST_F(EffectShellTest, SelectionOutsideTheBankIsRefusedWhoeverAsks) {
+    effect.dispatch(opSelectProgram, 0, 7, nullptr, 0.0f);
+    const std::vector<uint8_t> before = save(false);
+    for (int32_t program :
+         {8, -1, 1000, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()}) {
+        effect.selectProgram(program);
+        EXPECT_EQ(effect.dispatch(opCurrentProgram, 0, 0, nullptr, 0.0f), 7) << program;
+    }
+    EXPECT_EQ(save(false), before);
+}
+
 TEST_F(EffectShellTest, RenameCutsLongNamesToTheField) {
     std::string longName(100, 'x');
     effect.dispatch(opRenameProgram, 0, 0, longName.data(), 0.0f);
