@@ -1,5 +1,5 @@
 // The block kernel with AVX2: four double lanes per operation. Only this file's functions are built for
-// AVX2 (a target pragma, not a global flag), and the kernel is chosen at run time, so the module still
+// AVX2 (a target pragma, GCC's or clang's, not a global flag), and the kernel is chosen at run time, so the module still
 // runs on SSE2-only processors. The standard headers come first, outside the pragma, so that none of
 // their inline functions is compiled for AVX2.
 #include "dsp/StageKernel.h"
@@ -9,8 +9,12 @@
 #include <cstdint>
 #include <immintrin.h>
 
+#if defined(__clang__)
+#pragma clang attribute push(__attribute__((target("avx2"))), apply_to = function)
+#else
 #pragma GCC push_options
 #pragma GCC target("avx2")
+#endif
 
 namespace chorus {
 namespace {
@@ -89,4 +93,8 @@ namespace chorus {
 const StageKernel avx2StageKernel = KernelFor<Avx2Vectors>::table();
 } // namespace chorus
 
+#if defined(__clang__)
+#pragma clang attribute pop
+#else
 #pragma GCC pop_options
+#endif
