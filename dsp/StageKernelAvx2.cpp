@@ -1,6 +1,6 @@
 // The block kernel with AVX2: four double lanes per operation. Only this file's functions are built for
-// AVX2 (a target pragma, GCC's or clang's, not a global flag), and the kernel is chosen at run time, so the module still
-// runs on SSE2-only processors. The standard headers come first, outside the pragma, so that none of
+// AVX2 (GCC's target pragma or clang's target attribute, not a global flag), and the kernel is chosen at run
+// time, so the module still runs on SSE2-only processors. The standard headers come first, outside the pragma, so that none of
 // their inline functions is compiled for AVX2.
 #include "dsp/StageKernel.h"
 
