@@ -4,7 +4,7 @@
 set -eu
 packages=(cmake sox ninja-build g++ g++-mingw-w64-i686 g++-mingw-w64-x86-64-posix wine wine32:i386 wine64 xvfb
           openbox imagemagick fonts-liberation fonts-dejavu-core libgtest-dev googletest libbenchmark-dev
-          libsndfile1-dev python3 x11-utils libpulse-dev lv2-dev lv2file)
+          libsndfile1-dev python3 x11-utils libpulse-dev pkg-config lv2-dev lv2file)
 if [ "${1:-}" != demo ]; then
   packages+=(xdotool python3-pil clang-format pulseaudio pulseaudio-utils
              sordi serdi lilv-utils lv2proc jalv jackd2 jack-stdio python3-numpy bc ardour
