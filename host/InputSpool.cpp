@@ -1,6 +1,7 @@
 #include "host/InputSpool.h"
 
-#include <atomic>
+#include "host/SafeFileWriter.h"
+
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
@@ -10,9 +11,6 @@
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
-#include <process.h>
-#else
-#include <unistd.h>
 #endif
 
 namespace chorus::host {
@@ -20,14 +18,6 @@ namespace chorus::host {
 namespace {
 
 constexpr std::size_t copyBytes = 1 << 16;
-
-int processId() {
-#ifdef _WIN32
-    return _getpid();
-#else
-    return static_cast<int>(getpid());
-#endif
-}
 
 struct FileCloser {
     void operator()(std::FILE* file) const noexcept { std::fclose(file); }
@@ -42,7 +32,6 @@ InputSpool::~InputSpool() {
 }
 
 bool InputSpool::fill(std::FILE* from, std::string& error) {
-    static std::atomic<unsigned> counter{0};
     std::error_code code;
     const std::filesystem::path folder = std::filesystem::temp_directory_path(code);
     if (code) {
@@ -52,8 +41,7 @@ bool InputSpool::fill(std::FILE* from, std::string& error) {
 #ifdef _WIN32
     _setmode(_fileno(from), _O_BINARY);
 #endif
-    file = (folder / ("chorus-host-input-" + std::to_string(processId()) + "-" + std::to_string(counter++)))
-               .string();
+    file = (folder / ("chorus-host-input-" + SafeFileWriter::uniqueNamePart())).string();
     const std::unique_ptr<std::FILE, FileCloser> to(std::fopen(file.c_str(), "wb"));
     if (!to) {
         error = "cannot read standard input: cannot write " + file + ": " + std::strerror(errno);

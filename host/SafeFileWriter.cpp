@@ -105,12 +105,16 @@ std::string followLinks(const std::string& path) {
 #endif
 
 std::string temporaryName(const std::string& resolved) {
-    static std::atomic<unsigned> counter{0};
     // Same folder as the target, so the final rename never crosses file systems.
-    return resolved + ".part-" + std::to_string(processId()) + "-" + std::to_string(counter++);
+    return resolved + ".part-" + SafeFileWriter::uniqueNamePart();
 }
 
 } // namespace
+
+std::string SafeFileWriter::uniqueNamePart() {
+    static std::atomic<unsigned> counter{0};
+    return std::to_string(processId()) + "-" + std::to_string(counter++);
+}
 
 bool SafeFileWriter::locate(const std::string& path, Kind& kind, std::string& resolved, std::string& error) {
     resolved = path;

@@ -32,6 +32,9 @@ public:
     // Before any work: whether open() will succeed for path, with open()'s message when not. Creates nothing
     // that outlives the call and never opens a pipe (which would wait for a reader).
     static bool check(const std::string& path, std::string& error);
+    // "<process id>-<n>", a different n each call: a part of a temporary file's name that no other file of
+    // this run, nor of another host running at the same time, takes.
+    static std::string uniqueNamePart();
 
 private:
     enum class Kind { replace, direct, standardOutput };

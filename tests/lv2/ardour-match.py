@@ -6,29 +6,17 @@ the plug-in on silence for a varying number of frames (its modulation already mo
 found modulo the modulation's PERIOD in frames (coarse to fine, on the first half second), then the whole
 take is compared away from Ardour's transport fades at both ends. Passes when both channels correlate
 >= 0.999 at the same level (within 1 %) and no sample differs by more than 1e-3."""
-import os
-import subprocess
 import sys
 import tempfile
-import wave
 
 import numpy as np
 
-RATE = 44100
+from audiomatch import correlation, read, render_after
+
 # Frames left out at the ends: Ardour fades the transport in (seen up to 4600 frames) and out (under 100).
 EDGE = 8192
 TAIL = 2048
 PROBE = 22050
-
-
-def read(path):
-    raw = subprocess.run(["sox", path, "-t", "f32", "-"], capture_output=True, check=True).stdout
-    channels = int(subprocess.run(["soxi", "-c", path], capture_output=True, check=True, text=True).stdout)
-    return np.frombuffer(raw, np.float32).reshape(-1, channels).astype(np.float64)
-
-
-def correlation(a, b):
-    return float(np.dot(a, b) / np.sqrt(np.dot(a, a) * np.dot(b, b)))
 
 
 def main(export_path, take_path, host, module, period, *options):
@@ -36,15 +24,7 @@ def main(export_path, take_path, host, module, period, *options):
     period = int(period)
     with tempfile.TemporaryDirectory() as work:
         def render(frames, lead):
-            source, target = os.path.join(work, "in.wav"), os.path.join(work, "out.wav")
-            with wave.open(source, "wb") as f:
-                f.setnchannels(take.shape[1])
-                f.setsampwidth(2)
-                f.setframerate(RATE)
-                padded = np.vstack([np.zeros((lead, take.shape[1])), take[:frames]])
-                f.writeframes(np.round(padded * 32768).astype("<i2").tobytes())
-            subprocess.run([host, "render", module, source, target, "--quiet"] + list(options), check=True)
-            return read(target)[lead:]
+            return render_after(host, module, take[:frames], lead, work, options)
 
         def score(lead):
             ref = render(EDGE + PROBE, lead)

@@ -9,43 +9,15 @@ change, at the same level (within 1 %), and the recording holds the whole input.
 of the input) the plug-in was bypassed and switched back on after it: from there on, the frames that equal the
 input exactly must form one run (the bypass), with no larger second difference around its ends than the
 effect's or the input's own, and the rest must equal the render."""
-import os
-import subprocess
 import sys
 import tempfile
-import wave
 
 import numpy as np
 
-RATE = 44100
+from audiomatch import RATE, correlation, read, render_after
+
 LEAST_CORRELATION = 0.999
 LEVEL_TOLERANCE = 0.01
-
-
-def read(path):
-    raw = subprocess.run(["sox", path, "-t", "f32", "-"], capture_output=True, check=True).stdout
-    channels = int(subprocess.run(["soxi", "-c", path], capture_output=True, check=True, text=True).stdout)
-    return np.frombuffer(raw, np.float32).reshape(-1, channels).astype(np.float64)
-
-
-def write16(path, samples):
-    with wave.open(path, "wb") as out:
-        out.setnchannels(samples.shape[1])
-        out.setsampwidth(2)
-        out.setframerate(RATE)
-        out.writeframes(np.round(samples * 32768).astype("<i2").tobytes())
-
-
-def render(host, module, fed, lead, program, extra, work, block):
-    source, target = os.path.join(work, "in.wav"), os.path.join(work, "out.wav")
-    write16(source, np.vstack([np.zeros((lead, fed.shape[1])), fed]))
-    subprocess.run([host, "render", module, source, target, "--program", program, "--block", str(block),
-                    "--quiet"] + extra, check=True)
-    return read(target)[lead:]
-
-
-def correlation(a, b):
-    return float(np.dot(a, b) / np.sqrt(np.dot(a, a) * np.dot(b, b)))
 
 
 def largest_bend(x):
@@ -93,11 +65,13 @@ def main(rec_path, fed_path, host, module, program, change_frame, change, block,
         first = min(change_frame, length)
         scores = []
         for blocks in range(least, most + 1):
-            ref = render(host, module, fed[:first], blocks * block, program, [], work, block)
+            ref = render_after(host, module, fed[:first], blocks * block, work,
+                               ["--program", program, "--block", str(block)])
             scores.append((correlation(ref[:, 0], aligned[:first, 0]), blocks))
         score, blocks = max(scores)
         lead = blocks * block
-        ref = render(host, module, fed, lead, program, ["--at", str(lead + change_frame), change], work, block)
+        ref = render_after(host, module, fed, lead, work, ["--program", program, "--block", str(block),
+                                                        "--at", str(lead + change_frame), change])
     print(f"input at recording frame {start}; {blocks} blocks ran before it (best of {least}..{most}, "
           f"first piece correlation {score:.6f})")
     failed = 0
