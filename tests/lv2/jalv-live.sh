@@ -22,6 +22,11 @@ change_seconds=2.25
 bypass_seconds=3.35
 work=$(mktemp -d)
 export LV2_PATH=$bundles JACK_NO_AUDIO_RESERVATION=1 JACK_DEFAULT_SERVER=chorus-lv2-test-$$
+# A JACK server that was killed leaves its entry in the shared registry, which holds only 8 (then "Too many
+# servers already active"). With no server running at all, every entry and semaphore there is stale.
+if ! pgrep -x jackd >/dev/null && ! pgrep -x jackdbus >/dev/null; then
+  rm -f /dev/shm/jack-shm-registry /dev/shm/jack_sem.*_chorus-lv2-test-* 2>/dev/null
+fi
 pids=()
 stop_all() {
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null; done
