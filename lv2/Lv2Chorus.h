@@ -1,6 +1,6 @@
 #pragma once
 
-#include "host/ModuleLoader.h"
+#include "host/session/ModuleLoader.h"
 #include "lv2/ChorusPorts.h"
 #include "plugin/PluginAbi.h"
 

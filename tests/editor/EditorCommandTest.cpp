@@ -1,9 +1,9 @@
-#include "host/EditorCommand.h"
+#include "host/cli/EditorCommand.h"
 
-#include "host/CommandLine.h"
-#include "host/EditorWindow.h"
-#include "host/HostedPlugin.h"
-#include "host/ModuleLoader.h"
+#include "host/cli/CommandLine.h"
+#include "host/session/HostedPlugin.h"
+#include "host/session/ModuleLoader.h"
+#include "host/window/EditorWindow.h"
 #include "tests/editor/EditorHarness.h"
 
 #include <cstdio>

@@ -1,6 +1,6 @@
 #include "tests/editor/PngReader.h"
 
-#include "host/PngWriter.h"
+#include "host/window/PngWriter.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,4 +1,4 @@
-#include "host/PngWriter.h"
+#include "host/window/PngWriter.h"
 
 #include "tests/editor/PngReader.h"
 

@@ -3,8 +3,8 @@
 // must keep its header's promises, and every promised frame must read back.
 #include "FuzzCheck.h"
 #include "FuzzInput.h"
-#include "host/PresetFile.h"
-#include "host/WavReader.h"
+#include "host/audio/WavReader.h"
+#include "host/session/PresetFile.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,7 +1,7 @@
-#include "host/AudioFile.h"
+#include "host/audio/AudioFile.h"
 
-#include "host/DemoSignal.h"
-#include "host/WavWriter.h"
+#include "host/audio/DemoSignal.h"
+#include "host/audio/WavWriter.h"
 
 #include <algorithm>
 #include <cmath>

@@ -2,7 +2,7 @@
 // input and settings: finds where the render starts in the recording by cross-correlation, then checks
 // that level, spectrum and sounding length agree and that no 10 ms stretch went missing or wrong.
 // Usage: host_hearing_check RECORDING.wav RENDER.wav; exit status 0 when they agree.
-#include "host/AudioFile.h"
+#include "host/audio/AudioFile.h"
 
 #include <algorithm>
 #include <cmath>

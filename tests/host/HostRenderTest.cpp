@@ -1,14 +1,15 @@
 // chorus-host's render, run in-process, against the module driven directly with the same blocks and
 // changes: the rendered file must hold exactly what the module gives.
-#include "host/AudioFile.h"
-#include "host/AutomationSchedule.h"
-#include "host/CommandLine.h"
-#include "host/DemoSignal.h"
-#include "host/HostCommands.h"
-#include "host/HostedPlugin.h"
-#include "host/ModuleLoader.h"
-#include "host/ParameterCatalog.h"
-#include "host/PluginSetup.h"
+#include "host/audio/AudioFile.h"
+#include "host/audio/DemoSignal.h"
+#include "host/cli/CommandLine.h"
+#include "host/cli/CommandTable.h"
+#include "host/cli/HostMessages.h"
+#include "host/session/AutomationSchedule.h"
+#include "host/session/HostedPlugin.h"
+#include "host/session/ModuleLoader.h"
+#include "host/session/ParameterCatalog.h"
+#include "host/session/Session.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -49,12 +50,12 @@ Result run(const std::vector<std::string>& args) {
     Result result;
     HostOptions options;
     if (!CommandLine::parse(args, options, result.err)) {
-        result.status = HostCommands::exitUsage;
+        result.status = HostMessages::exitUsage;
         return result;
     }
     std::FILE* out = std::tmpfile();
     std::FILE* err = std::tmpfile();
-    result.status = HostCommands(out, err).run(options);
+    result.status = CommandTable::run(options, out, err);
     result.out = drain(out);
     result.err = drain(err);
     return result;
@@ -229,7 +230,7 @@ TEST_F(HostRender, ARampSendsOneValuePerBlockAndEndsExactly) {
     ASSERT_TRUE(plugin.create(loader.entry(), error)) << error;
     ParameterCatalog catalog;
     catalog.read(plugin);
-    AutomationSchedule schedule(catalog, PluginSetup::programNames(plugin), 1000);
+    AutomationSchedule schedule(catalog, Session::readProgramNames(plugin), 1000);
     ASSERT_TRUE(schedule.add("1s..2s", "Mix=0..100", "--at", error)) << error;
     ASSERT_TRUE(schedule.add("9000", "program=1", "--at", error)) << error; // past the end: warned, not sent
     schedule.start(5000);

@@ -1,17 +1,18 @@
 // Live playing with scheduled changes, pulled in device requests that match neither the block nor each
 // other, against chorus-host's render of the same input, settings and changes: the samples must be the same.
-#include "host/LiveSource.h"
+#include "host/session/LiveSource.h"
 
-#include "host/AudioFile.h"
-#include "host/AutomationSchedule.h"
-#include "host/CommandLine.h"
-#include "host/DemoSignal.h"
-#include "host/HostCommands.h"
-#include "host/HostedPlugin.h"
-#include "host/ModuleLoader.h"
-#include "host/ParameterCatalog.h"
-#include "host/PlayCommand.h"
-#include "host/PluginSetup.h"
+#include "host/audio/AudioFile.h"
+#include "host/audio/AudioOutput.h"
+#include "host/audio/DemoSignal.h"
+#include "host/cli/CommandLine.h"
+#include "host/cli/CommandTable.h"
+#include "host/cli/HostMessages.h"
+#include "host/session/AutomationSchedule.h"
+#include "host/session/HostedPlugin.h"
+#include "host/session/ModuleLoader.h"
+#include "host/session/ParameterCatalog.h"
+#include "host/session/Session.h"
 
 #include <cstdio>
 #include <fstream>
@@ -58,7 +59,7 @@ protected:
         EXPECT_TRUE(CommandLine::parse(args, options, error)) << error;
         std::FILE* out = std::tmpfile();
         std::FILE* err = std::tmpfile();
-        EXPECT_EQ(HostCommands(out, err).run(options), HostCommands::exitOk);
+        EXPECT_EQ(CommandTable::run(options, out, err), HostMessages::exitOk);
         std::fclose(out);
         std::fclose(err);
         AudioFile result;
@@ -77,23 +78,17 @@ protected:
         HostOptions options;
         std::string error;
         EXPECT_TRUE(CommandLine::parse(args, options, error)) << error;
-        ModuleLoader loader;
-        HostedPlugin plugin;
-        EXPECT_TRUE(loader.load(module, error)) << error;
-        plugin.setConnectedPins(input.channels, LiveSource::channels);
-        EXPECT_TRUE(plugin.create(loader.entry(), error)) << error;
-        plugin.dispatch(opOpen);
-        plugin.dispatch(opSampleRate, 0, 0, nullptr, static_cast<float>(input.sampleRate));
-        plugin.dispatch(opBlockSize, 0, PlayCommand::bufferFrames(options));
-        ParameterCatalog catalog;
-        catalog.read(plugin);
-        std::vector<std::string> warnings;
-        EXPECT_TRUE(PluginSetup::apply(options, plugin, catalog, warnings, error)) << error;
-        AutomationSchedule schedule(catalog, PluginSetup::programNames(plugin), input.sampleRate);
-        EXPECT_TRUE(PlayCommand::readAutomation(options, input, options.loop, schedule, error)) << error;
+        // The set-up play makes.
+        Session session;
+        const int buffer = AudioOutput::blockFrames(options.bufferFrames);
+        EXPECT_EQ(session.open(options,
+                               LiveSource::sessionShape(input, buffer, options.loop, options.seconds), error),
+                  Session::Result::ok)
+            << error;
+        HostedPlugin& plugin = session.plugin();
         plugin.dispatch(opPower, 0, 1);
 
-        LiveSource source(plugin, input, PlayCommand::bufferFrames(options), options.loop, &schedule);
+        LiveSource source(plugin, input, buffer, options.loop, &session.schedule());
         AudioFile result;
         result.channels = LiveSource::channels;
         result.sampleRate = input.sampleRate;

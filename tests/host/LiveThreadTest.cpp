@@ -1,16 +1,16 @@
 // The live path as a device runs it: one thread pulls sound through the module while the window's thread
 // selects programs, loads bank chunks and sets parameters. Built with ThreadSanitizer too (any race there
 // fails the run); here the sound must stay finite and alive and the edits must land.
-#include "host/AudioFile.h"
-#include "host/AutomationSchedule.h"
-#include "host/ChangeLog.h"
-#include "host/DemoSignal.h"
-#include "host/HostedPlugin.h"
-#include "host/LiveSource.h"
-#include "host/ModuleLoader.h"
-#include "host/ParameterCatalog.h"
-#include "host/PluginSetup.h"
-#include "host/ResourceCounter.h"
+#include "host/audio/AudioFile.h"
+#include "host/audio/DemoSignal.h"
+#include "host/session/AutomationSchedule.h"
+#include "host/session/ChangeLog.h"
+#include "host/session/HostedPlugin.h"
+#include "host/session/LiveSource.h"
+#include "host/session/ModuleLoader.h"
+#include "host/session/ParameterCatalog.h"
+#include "host/session/Session.h"
+#include "host/validate/ResourceCounter.h"
 
 #include <atomic>
 #include <cmath>
@@ -107,7 +107,7 @@ TEST(LivePlayback, ScheduledChangesAllocateNothingAndReachTheLogInOrder) {
 
     ParameterCatalog catalog;
     catalog.read(plugin);
-    AutomationSchedule schedule(catalog, PluginSetup::programNames(plugin), rate);
+    AutomationSchedule schedule(catalog, Session::readProgramNames(plugin), rate);
     for (const auto& [time, change] : {std::pair{"0.2s", "program=3"}, std::pair{"0.5s..1.5s", "Mix=0..100"},
                                        std::pair{"44100", "Shape=square"}, std::pair{"1.8s", "program=7"}}) {
         ASSERT_TRUE(schedule.add(time, change, "--at", error)) << error;

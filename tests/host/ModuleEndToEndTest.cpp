@@ -1,8 +1,8 @@
 // Loads the built module (chorus.dll under Wine, chorus.so natively) the way a host does, through "main"
 // only, and checks what the host sees.
 #include "../plugin/FactoryBankTable.h"
-#include "host/HostedPlugin.h"
-#include "host/ModuleLoader.h"
+#include "host/session/HostedPlugin.h"
+#include "host/session/ModuleLoader.h"
 
 #include <bit>
 #include <cmath>

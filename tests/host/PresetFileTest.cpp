@@ -1,4 +1,4 @@
-#include "host/PresetFile.h"
+#include "host/session/PresetFile.h"
 
 #include <cstdio>
 #include <filesystem>

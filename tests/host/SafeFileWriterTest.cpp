@@ -1,6 +1,6 @@
 // Where a written file lands: plain files through a temporary file and a rename, links followed, folders and
 // missing folders refused before anything is written, devices written directly and never replaced.
-#include "host/SafeFileWriter.h"
+#include "host/audio/SafeFileWriter.h"
 
 #include <filesystem>
 #include <fstream>

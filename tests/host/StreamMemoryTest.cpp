@@ -1,13 +1,13 @@
 // A long render's memory stays that of a few blocks. Its own test program, so the process's peak is this
 // render's alone. The input is made as it is read, so no long file is ever stored.
-#include "host/AutomationSchedule.h"
-#include "host/HostedPlugin.h"
-#include "host/ModuleLoader.h"
-#include "host/ParameterCatalog.h"
-#include "host/PeakMemory.h"
-#include "host/PluginSetup.h"
-#include "host/StreamRenderer.h"
-#include "host/WavWriter.h"
+#include "host/audio/WavWriter.h"
+#include "host/cli/PeakMemory.h"
+#include "host/session/AutomationSchedule.h"
+#include "host/session/HostedPlugin.h"
+#include "host/session/ModuleLoader.h"
+#include "host/session/ParameterCatalog.h"
+#include "host/session/Session.h"
+#include "host/session/StreamRenderer.h"
 
 #include <cmath>
 #include <cstdio>
@@ -56,7 +56,7 @@ TEST(StreamRender, MemoryDoesNotGrowWithTheFile) {
     plugin.dispatch(opBlockSize, 0, 512);
     ParameterCatalog catalog;
     catalog.read(plugin);
-    AutomationSchedule schedule(catalog, PluginSetup::programNames(plugin), rate);
+    AutomationSchedule schedule(catalog, Session::readProgramNames(plugin), rate);
     ASSERT_TRUE(schedule.add("0..1440000", "Freq=0..5", "test", error)) << error;
     plugin.dispatch(opPower, 0, 1);
 

@@ -1,6 +1,6 @@
 // The bundle's binary loaded as an LV2 host loads it (dlopen, lv2_descriptor, features), counting every
 // operator new of the process: the wrapper and the module it hosts bind to this program's operators.
-#include "host/DemoSignal.h"
+#include "host/audio/DemoSignal.h"
 
 #include <algorithm>
 #include <atomic>

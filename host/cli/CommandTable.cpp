@@ -1,0 +1,87 @@
+#include "host/cli/CommandTable.h"
+
+#include "host/cli/BenchCommand.h"
+#include "host/cli/CompareCommand.h"
+#include "host/cli/GenerateCommand.h"
+#include "host/cli/HostMessages.h"
+#include "host/cli/InfoCommand.h"
+#include "host/cli/PlayCommand.h"
+#include "host/cli/RenderCommand.h"
+#include "host/cli/VersionCommand.h"
+#include "host/validate/Validator.h"
+#ifdef CHORUS_HOST_EDITOR
+#include "host/cli/EditorCommand.h"
+#endif
+
+#include <exception>
+#include <string_view>
+
+namespace chorus::host {
+
+namespace {
+
+int help(const HostOptions& /*options*/, std::FILE* out, std::FILE* /*err*/) {
+    std::fputs(CommandLine::usage(CommandTable::withEditor()).c_str(), out);
+    return HostMessages::exitOk;
+}
+
+struct Command {
+    std::string_view name;
+    int (*run)(const HostOptions& options, std::FILE* out, std::FILE* err);
+};
+
+constexpr Command commands[] = {
+    {"help", help},
+    {"version", VersionCommand::run},
+    {"info", InfoCommand::run},
+    {"render", RenderCommand::run},
+    {"generate", GenerateCommand::run},
+    {"compare", CompareCommand::run},
+    {"play", PlayCommand::run},
+    {"bench", BenchCommand::run},
+#ifdef CHORUS_HOST_EDITOR
+    {"editor", EditorCommand::run},
+#endif
+};
+
+// validate has options of its own and parses its whole command line itself.
+constexpr std::string_view ownParser = "validate";
+
+} // namespace
+
+bool CommandTable::withEditor() noexcept {
+#ifdef CHORUS_HOST_EDITOR
+    return true;
+#else
+    return false;
+#endif
+}
+
+int CommandTable::run(const HostOptions& options, std::FILE* out, std::FILE* err) {
+    for (const Command& command : commands) {
+        if (command.name == options.command) {
+            return command.run(options, out, err);
+        }
+    }
+    return HostMessages::usageError(err, "unknown command: " + options.command);
+}
+
+int CommandTable::main(const std::vector<std::string>& args, std::FILE* out, std::FILE* err) {
+    try {
+        if (!args.empty() && args[0] == ownParser) {
+            return Validator::main(args, out, err);
+        }
+        HostOptions options;
+        std::string error;
+        if (!CommandLine::parse(args, options, error, withEditor())) {
+            std::fprintf(err, "chorus-host: %s\n%s", error.c_str(), CommandLine::usage(withEditor()).c_str());
+            return HostMessages::exitUsage;
+        }
+        return run(options, out, err);
+    } catch (const std::exception& e) {
+        std::fprintf(err, "chorus-host: %s\n", e.what());
+        return HostMessages::exitFailure;
+    }
+}
+
+} // namespace chorus::host
