@@ -1,6 +1,5 @@
-#include "host/cli/BenchCommand.h"
-
 #include "dsp/WaveShape.h"
+#include "host/cli/Commands.h"
 #include "host/cli/HostMessages.h"
 #include "host/session/HostedPlugin.h"
 #include "host/session/ModuleLoader.h"
@@ -118,7 +117,7 @@ bool setParameter(HostedPlugin& plugin, const char* name, float normalized, std:
 
 } // namespace
 
-int BenchCommand::run(const HostOptions& options, std::FILE* out, std::FILE* err) {
+int commands::bench(const HostOptions& options, std::FILE* out, std::FILE* err) {
     ModuleLoader loader;
     std::string error;
     if (!loader.load(options.arguments[0], error)) {

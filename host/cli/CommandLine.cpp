@@ -82,6 +82,8 @@ std::string CommandLine::usage(bool withEditor) {
             "  TIME NAME=VALUE, TIME program=N|NAME, or a ramp TIME1..TIME2 NAME=A..B; # starts a comment.\n"
             "play counts TIME from the start of playing: --loop does not replay the changes (a later pass\n"
             "  would start where the last change left the parameters, not as the first pass did).\n"
+            "The plug-in is set in this order: a bank --load, --program, a program --load (into the program\n"
+            "  picked), each --param in turn; then --at and --automation change it as it runs.\n"
             "IN - reads standard input; OUT - (or - after --save, --save-program, --screenshot) writes\n"
             "  standard output.\n"
             "Exit status: 0 done, 1 failed (nothing written), 2 usage error, 3 compare found a difference.\n";

@@ -1,17 +1,8 @@
 #include "host/cli/CommandTable.h"
 
-#include "host/cli/BenchCommand.h"
-#include "host/cli/CompareCommand.h"
-#include "host/cli/GenerateCommand.h"
+#include "host/cli/Commands.h"
 #include "host/cli/HostMessages.h"
-#include "host/cli/InfoCommand.h"
-#include "host/cli/PlayCommand.h"
-#include "host/cli/RenderCommand.h"
-#include "host/cli/VersionCommand.h"
 #include "host/validate/Validator.h"
-#ifdef CHORUS_HOST_EDITOR
-#include "host/cli/EditorCommand.h"
-#endif
 
 #include <exception>
 #include <string_view>
@@ -30,17 +21,17 @@ struct Command {
     int (*run)(const HostOptions& options, std::FILE* out, std::FILE* err);
 };
 
-constexpr Command commands[] = {
+constexpr Command table[] = {
     {"help", help},
-    {"version", VersionCommand::run},
-    {"info", InfoCommand::run},
-    {"render", RenderCommand::run},
-    {"generate", GenerateCommand::run},
-    {"compare", CompareCommand::run},
-    {"play", PlayCommand::run},
-    {"bench", BenchCommand::run},
+    {"version", commands::version},
+    {"info", commands::info},
+    {"render", commands::render},
+    {"generate", commands::generate},
+    {"compare", commands::compare},
+    {"play", commands::play},
+    {"bench", commands::bench},
 #ifdef CHORUS_HOST_EDITOR
-    {"editor", EditorCommand::run},
+    {"editor", commands::editor},
 #endif
 };
 
@@ -58,7 +49,7 @@ bool CommandTable::withEditor() noexcept {
 }
 
 int CommandTable::run(const HostOptions& options, std::FILE* out, std::FILE* err) {
-    for (const Command& command : commands) {
+    for (const Command& command : table) {
         if (command.name == options.command) {
             return command.run(options, out, err);
         }

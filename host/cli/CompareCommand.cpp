@@ -1,6 +1,5 @@
-#include "host/cli/CompareCommand.h"
-
 #include "host/audio/AudioReader.h"
+#include "host/cli/Commands.h"
 #include "host/cli/HostMessages.h"
 
 #include <algorithm>
@@ -17,7 +16,7 @@ constexpr int compareBlockFrames = 65536;
 
 } // namespace
 
-int CompareCommand::run(const HostOptions& options, std::FILE* out, std::FILE* err) {
+int commands::compare(const HostOptions& options, std::FILE* out, std::FILE* err) {
     std::string error;
     const std::unique_ptr<AudioReader> a = AudioReader::open(options.arguments[0], error);
     if (!a) {

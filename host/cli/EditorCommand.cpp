@@ -1,7 +1,6 @@
-#include "host/cli/EditorCommand.h"
-
 #include "host/audio/AudioFile.h"
 #include "host/audio/AudioOutput.h"
+#include "host/cli/Commands.h"
 #include "host/cli/HostMessages.h"
 #include "host/session/BackgroundAudio.h"
 #include "host/session/HostedPlugin.h"
@@ -21,6 +20,9 @@ namespace {
 
 // EditorWindow::run's "until the window is closed".
 constexpr double untilClosed = -1.0;
+// Without --play the demo runs through the plug-in unheard, in these blocks.
+constexpr int silentSampleRate = 44100; // Hz
+constexpr int silentBlockFrames = 512;
 
 std::string fileName(const std::string& path) {
     const std::size_t slash = path.find_last_of("/\\");
@@ -128,8 +130,8 @@ Session::Shape editorShape(const HostOptions& options, const AudioFile& input, s
         shape = LiveSource::sessionShape(input, AudioOutput::blockFrames(options.bufferFrames), true,
                                          options.seconds);
     } else {
-        shape.sampleRate = EditorCommand::sampleRate;
-        shape.blockSize = EditorCommand::blockSize;
+        shape.sampleRate = silentSampleRate;
+        shape.blockSize = silentBlockFrames;
     }
     shape.log = out;
     return shape;
@@ -137,7 +139,7 @@ Session::Shape editorShape(const HostOptions& options, const AudioFile& input, s
 
 } // namespace
 
-int EditorCommand::run(const HostOptions& options, std::FILE* out, std::FILE* err) {
+int commands::editor(const HostOptions& options, std::FILE* out, std::FILE* err) {
     AudioFile input;
     std::string error;
     if (options.play && !LiveSource::readInput(options.playInput, input, error)) {

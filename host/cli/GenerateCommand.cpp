@@ -1,8 +1,7 @@
-#include "host/cli/GenerateCommand.h"
-
 #include "host/audio/DemoSignal.h"
 #include "host/audio/DemoSignalStream.h"
 #include "host/audio/WavWriter.h"
+#include "host/cli/Commands.h"
 #include "host/cli/HostMessages.h"
 
 #include <algorithm>
@@ -18,7 +17,7 @@ constexpr int generateBlockFrames = 65536;
 
 } // namespace
 
-int GenerateCommand::run(const HostOptions& options, std::FILE* /*out*/, std::FILE* err) {
+int commands::generate(const HostOptions& options, std::FILE* /*out*/, std::FILE* err) {
     const int rate = options.sampleRate > 0 ? options.sampleRate : defaultGenerateRate;
     DemoSignalStream signal(rate, options.seconds.value_or(DemoSignal::defaultSeconds));
     const auto channels = static_cast<size_t>(options.channels);

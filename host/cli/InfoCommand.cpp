@@ -1,5 +1,4 @@
-#include "host/cli/InfoCommand.h"
-
+#include "host/cli/Commands.h"
 #include "host/cli/HostMessages.h"
 #include "host/session/Session.h"
 
@@ -51,7 +50,7 @@ void printParameters(HostedPlugin& plugin, const ParameterCatalog& catalog, std:
 
 } // namespace
 
-int InfoCommand::run(const HostOptions& options, std::FILE* out, std::FILE* err) {
+int commands::info(const HostOptions& options, std::FILE* out, std::FILE* err) {
     std::string error;
     if (!Session::checkFiles(options, {}, error)) {
         return HostMessages::fail(err, error);

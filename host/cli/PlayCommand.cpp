@@ -1,7 +1,6 @@
-#include "host/cli/PlayCommand.h"
-
 #include "host/audio/AudioFile.h"
 #include "host/audio/AudioOutput.h"
+#include "host/cli/Commands.h"
 #include "host/cli/HostMessages.h"
 #include "host/session/AutomationSchedule.h"
 #include "host/session/ChangeLog.h"
@@ -73,7 +72,7 @@ void waitForEnd(const HostOptions& options, const LiveSource& source, const Audi
 
 } // namespace
 
-int PlayCommand::run(const HostOptions& options, std::FILE* out, std::FILE* err) {
+int commands::play(const HostOptions& options, std::FILE* out, std::FILE* err) {
     AudioFile input;
     std::string error;
     if (!LiveSource::readInput(options.playInput, input, error) || !Session::checkFiles(options, {}, error)) {

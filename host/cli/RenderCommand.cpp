@@ -1,7 +1,6 @@
-#include "host/cli/RenderCommand.h"
-
 #include "host/audio/AudioReader.h"
 #include "host/audio/WavWriter.h"
+#include "host/cli/Commands.h"
 #include "host/cli/HostMessages.h"
 #include "host/cli/PeakMemory.h"
 #include "host/session/Session.h"
@@ -79,7 +78,7 @@ void printStart(HostedPlugin& plugin, std::FILE* err) {
 
 } // namespace
 
-int RenderCommand::run(const HostOptions& options, std::FILE* /*out*/, std::FILE* err) {
+int commands::render(const HostOptions& options, std::FILE* /*out*/, std::FILE* err) {
     const std::string& inputPath = options.arguments[1];
     const std::string& outputPath = options.arguments[2];
     std::string error;

@@ -1,5 +1,4 @@
-#include "host/cli/VersionCommand.h"
-
+#include "host/cli/Commands.h"
 #include "host/cli/HostMessages.h"
 #include "host/session/HostedPlugin.h"
 #include "host/session/ModuleLoader.h"
@@ -11,7 +10,7 @@
 
 namespace chorus::host {
 
-int VersionCommand::run(const HostOptions& options, std::FILE* out, std::FILE* err) {
+int commands::version(const HostOptions& options, std::FILE* out, std::FILE* err) {
     std::fprintf(out, "chorus-host %s (%s)\n", CHORUS_HOST_VERSION, CHORUS_BUILD_KIND);
     if (options.arguments.empty()) {
         return HostMessages::exitOk;

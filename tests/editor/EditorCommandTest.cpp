@@ -1,6 +1,5 @@
-#include "host/cli/EditorCommand.h"
-
 #include "host/cli/CommandLine.h"
+#include "host/cli/Commands.h"
 #include "host/session/HostedPlugin.h"
 #include "host/session/ModuleLoader.h"
 #include "host/window/EditorWindow.h"
@@ -15,8 +14,6 @@
 namespace chorus::test {
 
 namespace {
-
-using host::EditorCommand;
 
 std::string readAll(std::FILE* file) {
     std::string text;
@@ -38,7 +35,7 @@ int runEditor(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
         ADD_FAILURE() << error;
         return -1;
     }
-    return EditorCommand::run(options, out, err);
+    return host::commands::editor(options, out, err);
 }
 
 TEST(EditorCommandLine, MissingModuleFailsWithAMessage) {

@@ -369,6 +369,12 @@ TEST_F(HostRender, APresetSavedAfterOneRenderRecreatesItsSound) {
         result.out.find("current program: 2\nprogram 0: Default\nprogram 1: Wobble\nprogram 2: Slow Step\n"),
         std::string::npos)
         << result.out;
+
+    // Every command sets the plug-in in one order: a program preset fills the program --program picked.
+    result = run({"info", module, "--load", program, "--program", "5"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("parameter 0: Mix = 30 %"), std::string::npos) << result.out;
+    EXPECT_NE(result.out.find("current program: 5\n"), std::string::npos) << result.out;
 }
 
 TEST_F(HostRender, CompareCountsNotANumberAsADifferenceAndIncludesTheToleranceItself) {
