@@ -1,13 +1,13 @@
 #pragma once
 
+#include "host/session/LiveSource.h"
+
 #include <atomic>
 #include <cstdint>
 #include <thread>
 #include <vector>
 
 namespace chorus::host {
-
-class HostedPlugin;
 
 // Plays the built-in demo signal through a plug-in on a thread of its own, block after block at the pace
 // of real time, the way a host's audio thread runs while the user works in the editor. The output is
@@ -26,19 +26,17 @@ public:
     void stop();
 
     long long blocksProcessed() const noexcept { return blocks.load(std::memory_order_relaxed); }
-    float peakLevel() const noexcept { return peak.load(std::memory_order_relaxed); }
+    float peakLevel() const noexcept { return source.peakLevel(); }
 
 private:
     void run();
 
-    HostedPlugin& plugin;
-    int sampleRate;
+    LiveSource source; // the demo, looping, in the blocks a live host would run
     int blockSize;
-    std::vector<float> signal; // interleaved stereo
+    std::vector<float> buffer; // a block of interleaved stereo, dropped
     std::thread thread;
     std::atomic<bool> running{false};
     std::atomic<long long> blocks{0};
-    std::atomic<float> peak{0.0f};
 };
 
 } // namespace chorus::host
