@@ -22,11 +22,11 @@ const std::set<std::string> renderOptions = {"--program", "--param",  "--at",   
 const std::set<std::string> generateOptions = {"--seconds", "--rate", "--channels", "--format"};
 const std::set<std::string> compareOptions = {"--tolerance"};
 const std::set<std::string> versionOptions = {};
-const std::set<std::string> editorOptions = {"--program",    "--param",    "--at",     "--automation",
-                                             "--screenshot", "--seconds",  "--device", "--buffer",
-                                             "--save",       "--knob-mode"};
-const std::set<std::string> playOptions = {"--program", "--param",  "--at",    "--automation",
-                                           "--seconds", "--device", "--buffer"};
+const std::set<std::string> editorOptions = {"--load",       "--program",    "--param",    "--at",
+                                             "--automation", "--screenshot", "--seconds",  "--device",
+                                             "--buffer",     "--save",       "--knob-mode"};
+const std::set<std::string> playOptions = {"--load",       "--program", "--param",  "--at",
+                                           "--automation", "--seconds", "--device", "--buffer"};
 const std::set<std::string> logFlag = {"--log"};
 const std::set<std::string> playFlags = {"--log", "--loop"};
 const std::set<std::string> editorFlags = {"--log", "--play"};
@@ -63,7 +63,8 @@ std::string CommandLine::usage(bool withEditor) {
         "                     [--format f32|s24|s16] [--block N] [--mode replace|add] [--quiet] [--log]\n"
         "  chorus-host generate OUT.wav [--seconds S] [--rate HZ] [--channels 1|2] [--format f32|s24|s16]\n"
         "  chorus-host compare A B [--tolerance T]\n"
-        "  chorus-host play PLUGIN [IN.wav] [--loop] [--program N|NAME] [--param NAME=VALUE]...\n"
+        "  chorus-host play PLUGIN [IN.wav] [--loop] [--load PRESET] [--program N|NAME] [--param "
+        "NAME=VALUE]...\n"
         "                   [--at TIME NAME=VALUE|program=N|NAME]... [--automation FILE]\n"
         "                   [--device NAME] [--buffer FRAMES] [--seconds S] [--log]\n"
         "  chorus-host bench PLUGIN [--seconds S] [--block N] [--rate HZ] [--program N|NAME] [--param ...]\n"
@@ -72,7 +73,8 @@ std::string CommandLine::usage(bool withEditor) {
         "  chorus-host --version [PLUGIN]\n"
         "  chorus-host --help\n";
     if (withEditor) {
-        text += "  chorus-host editor PLUGIN [--program N|NAME] [--param NAME=VALUE]... [--screenshot FILE]\n"
+        text += "  chorus-host editor PLUGIN [--load PRESET] [--program N|NAME] [--param NAME=VALUE]...\n"
+                "                     [--screenshot FILE]\n"
                 "                     [--seconds S] [--play [IN.wav]] [--device NAME] [--buffer "
                 "FRAMES]\n"
                 "                     [--at TIME NAME=VALUE]... [--automation FILE] (with --play)\n"

@@ -2,6 +2,7 @@
 
 #include "host/audio/SafeFileWriter.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -15,6 +16,8 @@ namespace {
 constexpr char magic[4] = {'Q', 'C', 'P', 'R'};
 constexpr char programTag[4] = {'P', 'R', 'O', 'G'};
 constexpr char bankTag[4] = {'B', 'A', 'N', 'K'};
+// Far beyond any real bank; a larger number is damage.
+constexpr int maxSelectedProgram = 1 << 16;
 
 uint32_t readBigEndian(const unsigned char* bytes) {
     return (uint32_t{bytes[0]} << 24) | (uint32_t{bytes[1]} << 16) | (uint32_t{bytes[2]} << 8) | bytes[3];
@@ -50,9 +53,9 @@ bool PresetFile::read(const std::string& path, Preset& preset, std::string& erro
         return false;
     }
     const uint32_t version = readBigEndian(header + 4);
-    if (version != formatVersion) {
-        error = "preset " + path + " has version " + std::to_string(version) + "; this host reads version " +
-                std::to_string(formatVersion);
+    if (version != 1 && version != bankVersion) {
+        error = "preset " + path + " has version " + std::to_string(version) +
+                "; this host reads versions 1 and " + std::to_string(bankVersion);
         return false;
     }
     PresetKind kind;
@@ -76,12 +79,24 @@ bool PresetFile::read(const std::string& path, Preset& preset, std::string& erro
                 " chunk bytes present";
         return false;
     }
+    int selected = -1;
+    if (version == bankVersion && kind == PresetKind::bank) {
+        unsigned char number[4];
+        if (std::fread(number, 1, sizeof number, file.get()) != sizeof number ||
+            readBigEndian(number) > static_cast<uint32_t>(maxSelectedProgram)) {
+            error = "preset " + path + " is damaged: no selected program after its " +
+                    std::to_string(length) + "-byte chunk";
+            return false;
+        }
+        selected = static_cast<int>(readBigEndian(number));
+    }
     if (std::fgetc(file.get()) != EOF) {
         error = "preset " + path + " is damaged: bytes follow its " + std::to_string(length) + "-byte chunk";
         return false;
     }
     preset.kind = kind;
     preset.chunk = std::move(chunk);
+    preset.selectedProgram = selected;
     return true;
 }
 
@@ -93,7 +108,8 @@ bool PresetFile::write(const std::string& path, const Preset& preset, std::strin
     }
     unsigned char header[headerBytes];
     std::memcpy(header, magic, 4);
-    putBigEndian(header + 4, formatVersion);
+    const bool bank = preset.kind == PresetKind::bank;
+    putBigEndian(header + 4, bank ? bankVersion : programVersion);
     std::memcpy(header + 8, preset.kind == PresetKind::program ? programTag : bankTag, 4);
     putBigEndian(header + 12, static_cast<uint32_t>(preset.chunk.size()));
     SafeFileWriter writer;
@@ -102,6 +118,11 @@ bool PresetFile::write(const std::string& path, const Preset& preset, std::strin
     }
     writer.write(header, sizeof header);
     writer.write(preset.chunk.data(), preset.chunk.size());
+    if (bank) {
+        unsigned char number[4];
+        putBigEndian(number, static_cast<uint32_t>(std::max(preset.selectedProgram, 0)));
+        writer.write(number, sizeof number);
+    }
     return writer.commit(error);
 }
 

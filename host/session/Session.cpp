@@ -62,6 +62,9 @@ Session::Result Session::configure(const SessionOptions& options, const Shape& s
     if (bank && !loadPreset(options.loadPreset, preset, hosted, error)) {
         return Result::failed;
     }
+    if (bank && preset.selectedProgram >= 0 && preset.selectedProgram < hosted.descriptor()->programCount) {
+        hosted.dispatch(opSelectProgram, 0, preset.selectedProgram);
+    }
     if (!options.program.empty() && !selectProgram(hosted, options.program, error)) {
         return Result::usage;
     }
@@ -153,6 +156,7 @@ bool Session::savePreset(const std::string& path, PresetKind kind, HostedPlugin&
     Preset preset;
     preset.kind = kind;
     preset.chunk = savedChunk(plugin, kind);
+    preset.selectedProgram = static_cast<int>(plugin.dispatch(opCurrentProgram));
     if (preset.chunk.empty()) {
         error =
             "the plug-in gave no " + std::string(PresetFile::kindName(kind)) + " chunk to save in " + path;

@@ -38,13 +38,26 @@ int runEditor(std::vector<std::string> args, std::FILE* out, std::FILE* err) {
     return host::commands::editor(options, out, err);
 }
 
-TEST(EditorCommandLine, MissingModuleFailsWithAMessage) {
-    std::FILE* out = std::tmpfile();
-    std::FILE* err = std::tmpfile();
-    EXPECT_EQ(runEditor({"no-such-module.dll", "--screenshot", "x.png"}, out, err), 1);
-    EXPECT_NE(readAll(err).find("chorus-host:"), std::string::npos);
-    std::fclose(out);
-    std::fclose(err);
+// Each fails with exit 1 and render's message before any window opens.
+TEST(EditorCommandLine, AMissingModuleOrPresetFailsBeforeAWindowOpens) {
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"no-such-module.dll", "--screenshot", "x.png"}, "chorus-host:"},
+        {{CHORUS_TEST_MODULE, "--load", "no-such-preset.qcp", "--screenshot", "x.png"},
+         "chorus-host: cannot read preset no-such-preset.qcp"},
+        {{CHORUS_TEST_MODULE, "--load", CHORUS_TEST_MODULE, "--screenshot", "x.png"}, "is not a preset file"},
+    };
+    for (const auto& c : cases) {
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        EXPECT_EQ(runEditor(c.args, out, err), 1) << c.message;
+        EXPECT_NE(readAll(err).find(c.message), std::string::npos) << c.message;
+        EXPECT_EQ(readAll(out).find("editor "), std::string::npos) << "a window opened: " << c.message;
+        std::fclose(out);
+        std::fclose(err);
+    }
 }
 
 // The module's editor, opened by the command in its own window, shows exactly what the same editor shows

@@ -237,5 +237,5 @@ TEST(CommandLine, EditorExistsOnlyWhereItIsBuilt) {
     EXPECT_EQ(CommandLine::usage().find("editor"), std::string::npos);
     const std::string withEditor = CommandLine::usage(true);
     EXPECT_NE(withEditor.find("  chorus-host render PLUGIN IN OUT.wav"), std::string::npos);
-    EXPECT_NE(withEditor.find("  chorus-host editor PLUGIN [--program N|NAME]"), std::string::npos);
+    EXPECT_NE(withEditor.find("  chorus-host editor PLUGIN [--load PRESET] [--program N|NAME]"), std::string::npos);
 }

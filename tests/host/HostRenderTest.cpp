@@ -370,6 +370,17 @@ TEST_F(HostRender, APresetSavedAfterOneRenderRecreatesItsSound) {
         std::string::npos)
         << result.out;
 
+    // A bank brings back the program that was selected when it was saved; one saved before banks recorded it
+    // opens on program 0 with its programs as saved (program 5 at Mix 30).
+    result = run({"info", module, "--load", bank});
+    EXPECT_NE(result.out.find("current program: 2\n"), std::string::npos) << result.out;
+    result = run({"info", module, "--load", CHORUS_SOURCE_DIR "/tests/host/presets/bank-version1.qcp",
+                  "--program", "5"});
+    ASSERT_EQ(result.status, 0) << result.err;
+    EXPECT_NE(result.out.find("parameter 0: Mix = 30 %"), std::string::npos) << result.out;
+    result = run({"info", module, "--load", CHORUS_SOURCE_DIR "/tests/host/presets/bank-version1.qcp"});
+    EXPECT_NE(result.out.find("current program: 0\n"), std::string::npos) << result.out;
+
     // Every command sets the plug-in in one order: a program preset fills the program --program picked.
     result = run({"info", module, "--load", program, "--program", "5"});
     ASSERT_EQ(result.status, 0) << result.err;

@@ -46,16 +46,25 @@ Bytes readBytes() {
 
 TEST(PresetFile, WritesTheDocumentedLayoutAndReadsItBack) {
     const Bytes chunk = {0x3F, 0x00, 0x00, 0x00, 'n', 0};
+    Bytes bank = presetBytes("QCPR", 2, "BANK", 6, chunk);
+    bank.insert(bank.end(), {0, 0, 0, 5}); // the selected program
     for (PresetKind kind : {PresetKind::program, PresetKind::bank}) {
         std::string error;
-        ASSERT_TRUE(PresetFile::write(path, Preset{kind, chunk}, error)) << error;
-        EXPECT_EQ(readBytes(),
-                  presetBytes("QCPR", 1, kind == PresetKind::program ? "PROG" : "BANK", 6, chunk));
+        ASSERT_TRUE(PresetFile::write(path, Preset{kind, chunk, 5}, error)) << error;
+        EXPECT_EQ(readBytes(), kind == PresetKind::program ? presetBytes("QCPR", 1, "PROG", 6, chunk) : bank);
         Preset back;
         ASSERT_TRUE(PresetFile::read(path, back, error)) << error;
         EXPECT_EQ(back.kind, kind);
         EXPECT_EQ(back.chunk, chunk);
+        EXPECT_EQ(back.selectedProgram, kind == PresetKind::bank ? 5 : -1);
     }
+    // A version 1 bank, as every bank was written before, records no selected program.
+    writeBytes(presetBytes("QCPR", 1, "BANK", 6, chunk));
+    Preset old;
+    std::string error;
+    ASSERT_TRUE(PresetFile::read(path, old, error)) << error;
+    EXPECT_EQ(old.chunk, chunk);
+    EXPECT_EQ(old.selectedProgram, -1);
     for (const auto& entry : std::filesystem::directory_iterator(".")) {
         EXPECT_EQ(entry.path().filename().string().find(path + ".part"), std::string::npos)
             << "temporary file left";
@@ -78,7 +87,9 @@ TEST(PresetFile, DamageIsRefusedWithAMessageNamingTheFile) {
         {"empty", {}, "shorter than its header"},
         {"short header", shortHeader, "shorter than its header"},
         {"bad magic", presetBytes("RIFF", 1, "PROG", 84, chunk), "not a preset file"},
-        {"version 2", presetBytes("QCPR", 2, "PROG", 84, chunk), "version 2"},
+        {"version 3", presetBytes("QCPR", 3, "PROG", 84, chunk), "version 3"},
+        {"version 2 bank without its program", presetBytes("QCPR", 2, "BANK", 84, chunk),
+         "no selected program"},
         {"unknown kind", presetBytes("QCPR", 1, "PRG ", 84, chunk), "unknown kind"},
         {"length beyond the file", presetBytes("QCPR", 1, "BANK", 672, chunk), "84 of 672"},
         {"trailing bytes", trailing, "bytes follow"},
