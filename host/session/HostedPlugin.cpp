@@ -222,6 +222,14 @@ intptr_t CHORUS_CDECL HostedPlugin::hostCallback(EffectDescriptor* effect, int32
 }
 
 intptr_t HostedPlugin::answer(int32_t opcode, int32_t index, intptr_t value, float opt) {
+    const intptr_t result = reply(opcode, index, value, opt);
+    if (listener != nullptr) {
+        listener->hostRequest(opcode, index, opt);
+    }
+    return result;
+}
+
+intptr_t HostedPlugin::reply(int32_t opcode, int32_t index, intptr_t value, float opt) {
     received.push_back({opcode, index, value, opt});
     if (logStream != nullptr) {
         std::fprintf(logStream, "host %d %d %lld %g %s\n", static_cast<int>(opcode), static_cast<int>(index),

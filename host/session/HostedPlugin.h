@@ -1,5 +1,6 @@
 #pragma once
 
+#include "host/session/HostListener.h"
 #include "plugin/PluginAbi.h"
 
 #include <cstdint>
@@ -34,6 +35,8 @@ public:
     void setLog(std::FILE* stream) noexcept { logStream = stream; }
     // How many input and output pins the host reports connected (pin-connected requests).
     void setConnectedPins(int inputs, int outputs) noexcept;
+    // Told of every host request after it is answered (null: nobody); it must outlive the plug-in's requests.
+    void setListener(HostListener* told) noexcept { listener = told; }
     // Answer to the host-version request; 0 makes the plug-in refuse creation.
     void setVersionAnswer(int32_t answer) noexcept { versionAnswer = answer; }
 
@@ -66,10 +69,12 @@ private:
     static intptr_t CHORUS_CDECL hostCallback(EffectDescriptor* effect, int32_t opcode, int32_t index,
                                               intptr_t value, void* ptr, float opt);
     intptr_t answer(int32_t opcode, int32_t index, intptr_t value, float opt);
+    intptr_t reply(int32_t opcode, int32_t index, intptr_t value, float opt);
     std::string describe(int32_t opcode, int32_t index, intptr_t value);
 
     EffectDescriptor* effect = nullptr;
     std::FILE* logStream = nullptr;
+    HostListener* listener = nullptr;
     int connectedInputs = 2;
     int connectedOutputs = 2;
     int32_t versionAnswer = hostVersionAnswer;
