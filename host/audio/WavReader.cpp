@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <sys/types.h>
 
 namespace chorus::host {
@@ -100,10 +101,7 @@ WavReader::Opened WavReader::open(const std::string& path, std::string& error, c
         return Opened::notWav;
     }
     bool haveFormat = false;
-    uint16_t channels = 0;
-    uint32_t sampleRate = 0;
-    uint16_t blockAlign = 0;
-    uint16_t bits = 0;
+    Format format;
     for (;;) {
         unsigned char header[8];
         if (std::fread(header, 1, sizeof header, file) != sizeof header) {
@@ -112,28 +110,8 @@ WavReader::Opened WavReader::open(const std::string& path, std::string& error, c
         }
         const uint32_t size = get32(header + 4);
         if (std::memcmp(header, "fmt ", 4) == 0) {
-            if (size < plainFormatBytes) {
-                error = name + " is damaged: its format chunk has " + std::to_string(size) + " bytes";
-                return Opened::damaged;
-            }
-            unsigned char format[extensibleFormatBytes] = {};
-            const uint32_t kept = size < extensibleFormatBytes ? size : extensibleFormatBytes;
-            if (std::fread(format, 1, kept, file) != kept || !skip(file, size - kept + (size & 1u))) {
-                error = name + " is damaged: its format chunk is cut short";
-                return Opened::damaged;
-            }
-            encoding = get16(format);
-            extensible = encoding == encodingExtensible;
-            channels = get16(format + 2);
-            sampleRate = get32(format + 4);
-            blockAlign = get16(format + 12);
-            bits = get16(format + 14);
-            if (encoding == encodingExtensible) {
-                if (kept < extensibleFormatBytes || std::memcmp(format + 26, subFormatTail, 14) != 0) {
-                    error = name + ": an extensible WAV with an unknown sub-format";
-                    return Opened::unsupported;
-                }
-                encoding = get16(format + 24);
+            if (const Opened read = readFormat(size, format, error); read != Opened::ok) {
+                return read;
             }
             haveFormat = true;
         } else if (std::memcmp(header, "data", 4) == 0) {
@@ -141,47 +119,83 @@ WavReader::Opened WavReader::open(const std::string& path, std::string& error, c
                 error = name + " is damaged: its data comes before its format";
                 return Opened::damaged;
             }
-            const bool integer =
-                encoding == encodingInteger && (bits == 8 || bits == 16 || bits == 24 || bits == 32);
-            const bool floating = encoding == encodingFloat && (bits == 32 || bits == 64);
-            if (!integer && !floating) {
-                error = name + (extensible ? ": extensible WAV sub-format " : ": WAV encoding ") +
-                        std::to_string(encoding) + " with " + std::to_string(bits) +
-                        "-bit samples is not read (8/16/24/32-bit integer and 32/64-bit float are)";
-                return Opened::unsupported;
-            }
-            bytesPerSample = bits / 8;
-            if (channels < 1 || channels > maxChannels || blockAlign != channels * bytesPerSample) {
-                error = name + " is damaged: " + std::to_string(channels) + " channels with " +
-                        std::to_string(blockAlign) + "-byte frames";
-                return Opened::damaged;
-            }
-            if (sampleRate == 0 || sampleRate > static_cast<uint32_t>(std::numeric_limits<int>::max())) {
-                error = name + " is damaged: its sample rate is " + std::to_string(sampleRate) + " Hz";
-                return Opened::damaged;
-            }
-            long long promised = size / blockAlign;
-            if (regular) {
-                const long long here = position(file);
-                const long long held = here < 0 ? 0 : (static_cast<long long>(fileBytes) - here) / blockAlign;
-                if (held < promised && (size == streamedDataBytes || size == unsetDataBytes)) {
-                    promised = held; // written to a pipe: the data runs to the end of the file
-                } else if (held < promised) {
-                    error = name + " is truncated: its header promises " + std::to_string(promised) +
-                            " frames, the file holds " + std::to_string(held < 0 ? 0 : held);
-                    return Opened::damaged;
-                }
-            }
-            channelCount = channels;
-            rate = static_cast<int>(sampleRate);
-            frameCount = promised;
-            framesLeft = promised;
-            return Opened::ok;
+            return startData(size, format, regular ? std::optional<uint64_t>(fileBytes) : std::nullopt,
+                             error);
         } else if (!skip(file, uint64_t{size} + (size & 1u))) {
             error = name + " is damaged: a chunk runs past its end";
             return Opened::damaged;
         }
     }
+}
+
+WavReader::Opened WavReader::readFormat(uint32_t size, Format& format, std::string& error) {
+    if (size < plainFormatBytes) {
+        error = name + " is damaged: its format chunk has " + std::to_string(size) + " bytes";
+        return Opened::damaged;
+    }
+    unsigned char bytes[extensibleFormatBytes] = {};
+    const uint32_t kept = size < extensibleFormatBytes ? size : extensibleFormatBytes;
+    if (std::fread(bytes, 1, kept, file) != kept || !skip(file, size - kept + (size & 1u))) {
+        error = name + " is damaged: its format chunk is cut short";
+        return Opened::damaged;
+    }
+    encoding = get16(bytes);
+    extensible = encoding == encodingExtensible;
+    format.channels = get16(bytes + 2);
+    format.sampleRate = get32(bytes + 4);
+    format.blockAlign = get16(bytes + 12);
+    format.bits = get16(bytes + 14);
+    if (encoding == encodingExtensible) {
+        if (kept < extensibleFormatBytes || std::memcmp(bytes + 26, subFormatTail, 14) != 0) {
+            error = name + ": an extensible WAV with an unknown sub-format";
+            return Opened::unsupported;
+        }
+        encoding = get16(bytes + 24);
+    }
+    return Opened::ok;
+}
+
+WavReader::Opened WavReader::startData(uint32_t size, const Format& format, std::optional<uint64_t> fileBytes,
+                                       std::string& error) {
+    const uint16_t bits = format.bits;
+    const bool integer = encoding == encodingInteger && (bits == 8 || bits == 16 || bits == 24 || bits == 32);
+    const bool floating = encoding == encodingFloat && (bits == 32 || bits == 64);
+    if (!integer && !floating) {
+        error = name + (extensible ? ": extensible WAV sub-format " : ": WAV encoding ") +
+                std::to_string(encoding) + " with " + std::to_string(bits) +
+                "-bit samples is not read (8/16/24/32-bit integer and 32/64-bit float are)";
+        return Opened::unsupported;
+    }
+    bytesPerSample = bits / 8;
+    const uint16_t channels = format.channels;
+    const uint16_t blockAlign = format.blockAlign;
+    if (channels < 1 || channels > maxChannels || blockAlign != channels * bytesPerSample) {
+        error = name + " is damaged: " + std::to_string(channels) + " channels with " +
+                std::to_string(blockAlign) + "-byte frames";
+        return Opened::damaged;
+    }
+    if (format.sampleRate == 0 ||
+        format.sampleRate > static_cast<uint32_t>(std::numeric_limits<int>::max())) {
+        error = name + " is damaged: its sample rate is " + std::to_string(format.sampleRate) + " Hz";
+        return Opened::damaged;
+    }
+    long long promised = size / blockAlign;
+    if (fileBytes) {
+        const long long here = position(file);
+        const long long held = here < 0 ? 0 : (static_cast<long long>(*fileBytes) - here) / blockAlign;
+        if (held < promised && (size == streamedDataBytes || size == unsetDataBytes)) {
+            promised = held; // written to a pipe: the data runs to the end of the file
+        } else if (held < promised) {
+            error = name + " is truncated: its header promises " + std::to_string(promised) +
+                    " frames, the file holds " + std::to_string(held < 0 ? 0 : held);
+            return Opened::damaged;
+        }
+    }
+    channelCount = channels;
+    rate = static_cast<int>(format.sampleRate);
+    frameCount = promised;
+    framesLeft = promised;
+    return Opened::ok;
 }
 
 bool WavReader::read(float* interleaved, int count, std::string& error) {

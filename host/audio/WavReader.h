@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace chorus::host {
@@ -25,6 +26,21 @@ public:
     bool read(float* interleaved, int count, std::string& error) override;
 
 private:
+    // What the format chunk says about the samples; the encoding goes to the members that decode with it.
+    struct Format {
+        uint16_t channels = 0;
+        uint32_t sampleRate = 0;
+        uint16_t blockAlign = 0;
+        uint16_t bits = 0;
+    };
+    // The format chunk of size bytes, read from just after its header.
+    Opened readFormat(uint32_t size, Format& format, std::string& error);
+    // Checks the format against what this reader decodes and sets up reading the data chunk of size bytes.
+    // fileBytes: the file's size when it is a regular file, so that a header promising more data than the
+    // file holds is caught.
+    Opened startData(uint32_t size, const Format& format, std::optional<uint64_t> fileBytes,
+                     std::string& error);
+
     std::string name;
     std::FILE* file = nullptr;
     uint16_t encoding = 0;   // 1 integer, 3 float

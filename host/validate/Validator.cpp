@@ -24,14 +24,16 @@ constexpr const char* resultPrefix = "result: ";
 
 std::vector<ValidatorCase> allCases() {
     std::vector<ValidatorCase> cases;
-    for (auto group : {requestCases, audioCases, modelCases, threadCases, windowCases}) {
+    for (auto group :
+         {requestCases, stateCases, audioCases, processCases, modelCases, threadCases, windowCases}) {
         const auto more = group();
         cases.insert(cases.end(), more.begin(), more.end());
     }
     return cases;
 }
 
-// Each case draws its own sequence from the run's seed, so that one case can be rerun alone.
+// Each case draws its own sequence from the run's seed, so that one case can be
+// rerun alone.
 std::uint32_t caseSeed(std::uint32_t seed, const std::string& name) {
     std::uint32_t hash = 2166136261u;
     for (unsigned char c : name) {
@@ -90,6 +92,123 @@ std::string seconds(double value) {
     return text;
 }
 
+bool isChosen(const ValidatorOptions& options, const std::string& name) {
+    return options.only.empty() || name.find(options.only) != std::string::npos;
+}
+
+// An --only that matches nothing is a slip of the hand: the message lists what
+// there is to choose from.
+void reportNoneChosen(const std::vector<ValidatorCase>& cases, const ValidatorOptions& options,
+                      std::FILE* err) {
+    std::string names;
+    for (const auto& entry : cases) {
+        names += std::string(names.empty() ? "" : " ") + entry.name;
+    }
+    std::fprintf(err, "chorus-host: --only %s matches no check; the checks are: %s\n", options.only.c_str(),
+                 names.c_str());
+}
+
+// A module that does not load fails the run as one case, "load", before any
+// child is started for it.
+bool moduleLoads(const ValidatorOptions& options, ValidatorReport& report, std::FILE* out, std::FILE* err) {
+    ModuleLoader probe;
+    std::string error;
+    if (probe.load(options.plugin, error)) {
+        return true;
+    }
+    std::fprintf(out, "FAIL load: %s\n0 passed, 1 failed\n", error.c_str());
+    report.add({"load", "fail", error, 0.0});
+    std::string writeError;
+    if (!options.report.empty() && !report.commit(options, writeError)) {
+        std::fprintf(err, "chorus-host: %s\n", writeError.c_str());
+    }
+    return false;
+}
+
+// What the run shows for one case, and how it counts.
+struct CaseLine {
+    std::string text; // "STATUS name: message"
+    bool ok = false;  // passed or warned
+    bool warned = false;
+};
+
+// The line of a case whose child did not end with "skipped": its verdict, a
+// hang or a crash.
+CaseLine caseLine(const std::string& name, const ChildProcess::Result& result, const std::string& verdict) {
+    using Outcome = ChildProcess::Outcome;
+    const bool exited = result.outcome == Outcome::exited;
+    if (result.outcome == Outcome::notStarted) {
+        return {"FAIL " + name + ": " + result.output};
+    }
+    if (result.outcome == Outcome::timedOut) {
+        return {"FAIL " + name + ": hung, killed after " + seconds(result.seconds)};
+    }
+    if (exited && result.code == Validator::childPassed) {
+        return {"PASS " + name + ": " + verdict, true};
+    }
+    if (exited && result.code == Validator::childWarned) {
+        return {"WARN " + name + ": " + verdict, true, true};
+    }
+    if (exited && result.code == Validator::childFailed) {
+        return {"FAIL " + name + ": " + verdict};
+    }
+    char code[32];
+    std::snprintf(code, sizeof code, result.outcome == Outcome::crashed ? "0x%lx" : "%lu", result.code);
+    const std::string crash = crashLine(result.output);
+    return {"FAIL " + name + ": crashed (" +
+            (result.outcome == Outcome::crashed ? "signal/exception " : "exit status ") + code + ")" +
+            (crash.empty() ? "" : ": " + crash)};
+}
+
+struct Tally {
+    int passed = 0;
+    int failed = 0;
+    int warned = 0;
+};
+
+// Runs one case in a child process of this program under its watchdog; prints
+// its line and adds it to the report and the tally.
+void runCase(const ValidatorOptions& options, const std::string& self, const ValidatorCase& entry,
+             std::uint32_t round, ValidatorReport& report, std::FILE* out, Tally& tally) {
+    const std::string name = entry.name;
+    const std::vector<std::string> arguments{"validate", options.plugin,
+                                             "--level",  std::to_string(options.level),
+                                             "--seed",   std::to_string(options.seed + round),
+                                             caseOption, name};
+    const double timeout = options.watchdog > 0.0
+                               ? options.watchdog
+                               : watchdogBaseSeconds + watchdogFactor * entry.secondsAtLevel5 *
+                                                           std::max(1.0, options.level / 5.0);
+    const auto result = ChildProcess::run(self, arguments, timeout);
+    const std::string verdict = verdictLine(result.output);
+    if (result.outcome == ChildProcess::Outcome::exited && result.code == Validator::childSkipped) {
+        std::fprintf(out, "SKIP %s: %s\n", name.c_str(), verdict.c_str());
+        std::fflush(out);
+        report.add({name, "skip", verdict, result.seconds});
+        return;
+    }
+    const CaseLine line = caseLine(name, result, verdict);
+    if (!line.ok && !options.only.empty() && result.outcome != ChildProcess::Outcome::notStarted) {
+        // When a few cases are looked into, the child's notes (a sanitizer's
+        // report, say) go before the line that counts.
+        for (const auto& note : lines(result.output)) {
+            if (!note.empty() && note.rfind(resultPrefix, 0) != 0) {
+                std::fprintf(out, "    | %s\n", note.c_str());
+            }
+        }
+    }
+    std::fprintf(out, "%s (%s)\n", line.text.c_str(), seconds(result.seconds).c_str());
+    std::fflush(out);
+    // The report's message is the line's text after "STATUS name: ".
+    report.add({name,
+                line.warned ? "warn"
+                : line.ok   ? "pass"
+                            : "fail",
+                line.text.substr(line.text.find(": ") + 2), result.seconds});
+    (line.ok ? tally.passed : tally.failed) += 1;
+    tally.warned += line.warned ? 1 : 0;
+}
+
 } // namespace
 
 int CaseContext::scaled(int atLevel5, int minimum) const {
@@ -103,8 +222,10 @@ void CaseContext::note(const std::string& text) const {
 }
 
 std::string Validator::usage() {
-    return "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes M] [--only NAME]\n"
-           "                       [--watchdog S] [--report FILE.json|FILE.xml]\n";
+    return "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes "
+           "M] [--only NAME]\n"
+           "                       [--watchdog S] [--report "
+           "FILE.json|FILE.xml]\n";
 }
 
 bool Validator::parse(const std::vector<std::string>& args, ValidatorOptions& options, std::string& caseName,
@@ -185,16 +306,9 @@ int Validator::main(const std::vector<std::string>& args, std::FILE* out, std::F
 
 int Validator::runAll(const ValidatorOptions& options, std::FILE* out, std::FILE* err) {
     const auto cases = allCases();
-    const auto chosen = [&](const std::string& name) {
-        return options.only.empty() || name.find(options.only) != std::string::npos;
-    };
-    if (std::none_of(cases.begin(), cases.end(), [&](const ValidatorCase& c) { return chosen(c.name); })) {
-        std::string names;
-        for (const auto& entry : cases) {
-            names += std::string(names.empty() ? "" : " ") + entry.name;
-        }
-        std::fprintf(err, "chorus-host: --only %s matches no check; the checks are: %s\n",
-                     options.only.c_str(), names.c_str());
+    if (std::none_of(cases.begin(), cases.end(),
+                     [&](const ValidatorCase& c) { return isChosen(options, c.name); })) {
+        reportNoneChosen(cases, options, err);
         return exitUsage;
     }
     ValidatorReport report;
@@ -202,89 +316,17 @@ int Validator::runAll(const ValidatorOptions& options, std::FILE* out, std::FILE
         std::fprintf(err, "chorus-host: %s\n", error.c_str());
         return exitFailed;
     }
-    {
-        ModuleLoader probe;
-        std::string error;
-        if (!probe.load(options.plugin, error)) {
-            std::fprintf(out, "FAIL load: %s\n0 passed, 1 failed\n", error.c_str());
-            report.add({"load", "fail", error, 0.0});
-            std::string writeError;
-            if (!options.report.empty() && !report.commit(options, writeError)) {
-                std::fprintf(err, "chorus-host: %s\n", writeError.c_str());
-            }
-            return exitFailed;
-        }
+    if (!moduleLoads(options, report, out, err)) {
+        return exitFailed;
     }
     const std::string self = ChildProcess::selfPath();
     const auto start = std::chrono::steady_clock::now();
-    int passed = 0;
-    int failed = 0;
-    int warned = 0;
+    Tally tally;
     for (std::uint32_t round = 0;; ++round) {
         for (const auto& entry : cases) {
-            const std::string name = entry.name;
-            if (!chosen(name)) {
-                continue;
+            if (isChosen(options, entry.name)) {
+                runCase(options, self, entry, round, report, out, tally);
             }
-            const std::vector<std::string> arguments{"validate", options.plugin,
-                                                     "--level",  std::to_string(options.level),
-                                                     "--seed",   std::to_string(options.seed + round),
-                                                     caseOption, name};
-            const double timeout = options.watchdog > 0.0
-                                       ? options.watchdog
-                                       : watchdogBaseSeconds + watchdogFactor * entry.secondsAtLevel5 *
-                                                                   std::max(1.0, options.level / 5.0);
-            const auto result = ChildProcess::run(self, arguments, timeout);
-            const std::string verdict = verdictLine(result.output);
-            std::string line;
-            bool ok = false;
-            if (result.outcome == ChildProcess::Outcome::notStarted) {
-                line = "FAIL " + name + ": " + result.output;
-            } else if (result.outcome == ChildProcess::Outcome::timedOut) {
-                line = "FAIL " + name + ": hung, killed after " + seconds(result.seconds);
-            } else if (result.outcome == ChildProcess::Outcome::exited && result.code == childPassed) {
-                line = "PASS " + name + ": " + verdict;
-                ok = true;
-            } else if (result.outcome == ChildProcess::Outcome::exited && result.code == childWarned) {
-                line = "WARN " + name + ": " + verdict;
-                ok = true;
-                ++warned;
-            } else if (result.outcome == ChildProcess::Outcome::exited && result.code == childSkipped) {
-                std::fprintf(out, "SKIP %s: %s\n", name.c_str(), verdict.c_str());
-                std::fflush(out);
-                report.add({name, "skip", verdict, result.seconds});
-                continue;
-            } else if (result.outcome == ChildProcess::Outcome::exited && result.code == childFailed) {
-                line = "FAIL " + name + ": " + verdict;
-            } else {
-                char code[32];
-                std::snprintf(code, sizeof code,
-                              result.outcome == ChildProcess::Outcome::crashed ? "0x%lx" : "%lu",
-                              result.code);
-                const std::string crash = crashLine(result.output);
-                line = "FAIL " + name + ": crashed (" +
-                       (result.outcome == ChildProcess::Outcome::crashed ? "signal/exception "
-                                                                         : "exit status ") +
-                       code + ")" + (crash.empty() ? "" : ": " + crash);
-            }
-            if (!ok && !options.only.empty() && result.outcome != ChildProcess::Outcome::notStarted) {
-                // When a few cases are looked into, the child's notes (a sanitizer's report, say) go before
-                // the line that counts.
-                for (const auto& note : lines(result.output)) {
-                    if (!note.empty() && note.rfind(resultPrefix, 0) != 0) {
-                        std::fprintf(out, "    | %s\n", note.c_str());
-                    }
-                }
-            }
-            std::fprintf(out, "%s (%s)\n", line.c_str(), seconds(result.seconds).c_str());
-            std::fflush(out);
-            // The report's message is the line's text after "STATUS name: ".
-            report.add({name,
-                        line.rfind("WARN", 0) == 0 ? "warn"
-                        : ok                       ? "pass"
-                                                   : "fail",
-                        line.substr(line.find(": ") + 2), result.seconds});
-            (ok ? passed : failed) += 1;
         }
         const double minutes =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count() / 60.0;
@@ -292,15 +334,15 @@ int Validator::runAll(const ValidatorOptions& options, std::FILE* out, std::FILE
             break;
         }
     }
-    if (warned > 0) {
-        std::fprintf(out, "%d warning(s) among the passed\n", warned);
+    if (tally.warned > 0) {
+        std::fprintf(out, "%d warning(s) among the passed\n", tally.warned);
     }
-    std::fprintf(out, "%d passed, %d failed\n", passed, failed);
+    std::fprintf(out, "%d passed, %d failed\n", tally.passed, tally.failed);
     if (std::string error; !options.report.empty() && !report.commit(options, error)) {
         std::fprintf(err, "chorus-host: %s\n", error.c_str());
         return exitFailed;
     }
-    return failed == 0 && passed > 0 ? exitPassed : exitFailed;
+    return tally.failed == 0 && tally.passed > 0 ? exitPassed : exitFailed;
 }
 
 int Validator::runChild(const ValidatorOptions& options, const std::string& caseName) {

@@ -55,7 +55,9 @@ struct ValidatorCase {
 
 // The cases by theme; Validator runs them in this order.
 std::vector<ValidatorCase> requestCases();
+std::vector<ValidatorCase> stateCases();
 std::vector<ValidatorCase> audioCases();
+std::vector<ValidatorCase> processCases();
 std::vector<ValidatorCase> modelCases();
 std::vector<ValidatorCase> threadCases();
 std::vector<ValidatorCase> windowCases(); // empty where the host has no window system

@@ -81,9 +81,7 @@ struct ModelPair {
                 const float got = out.channel(c)[f];
                 const float want = expected.channel(c)[f];
                 if (!sameSample(got, want)) {
-                    char rate[32];
-                    std::snprintf(rate, sizeof rate, "%.9g", static_cast<double>(run.rate));
-                    return "differs from the reference arithmetic at " + std::string(rate) + " Hz, " +
+                    return "differs from the reference arithmetic at " + number(run.rate) + " Hz, " +
                            std::to_string(run.connectedInputs) + " in " +
                            std::to_string(run.connectedOutputs) + " out, frame " + std::to_string(done + f) +
                            " channel " + std::to_string(c) + ": " + number(got) + " against " + number(want) +
@@ -187,6 +185,75 @@ void putValue(std::vector<std::uint8_t>& chunk, std::size_t offset, float value)
     }
 }
 
+// The chunks and programs an extreme sequence sends its value by, and where in a chunk the value goes.
+struct RouteTargets {
+    Route route;
+    int program; // current at the start and again at the end
+    int other;   // another program, which the program route stores the value into
+    std::vector<std::uint8_t> bank;
+    std::vector<std::uint8_t> row; // the current program's chunk
+    std::size_t offset;            // of the parameter's value in a program chunk
+};
+
+// A value written where a program chunk keeps the parameter must reach it (0 and 1 are whole choices too).
+std::string checkChunkOffset(PluginDriver& driver, const RouteTargets& targets, int index) {
+    const float probeValue = driver.host().getParameter(index) == 1.0f ? 0.0f : 1.0f;
+    auto probe = targets.row;
+    putValue(probe, targets.offset, probeValue);
+    driver.load(probe, true);
+    if (driver.host().getParameter(index) != probeValue) {
+        return "a program chunk's value " + std::to_string(index) + " is not where the chorus keeps it";
+    }
+    driver.load(targets.row, true);
+    return {};
+}
+
+void sendExtreme(PluginDriver& driver, const RouteTargets& targets, int index, float value) {
+    switch (targets.route) {
+    case Route::parameter:
+        driver.host().setParameter(index, value);
+        break;
+    case Route::program:
+        // Stored into another program while it is current; the engine, which has not run since, first
+        // meets it when that program is selected again after this one.
+        driver.host().dispatch(opSelectProgram, 0, targets.other);
+        driver.host().setParameter(index, value);
+        driver.host().dispatch(opSelectProgram, 0, targets.program);
+        driver.host().dispatch(opSelectProgram, 0, targets.other);
+        break;
+    case Route::programChunk: {
+        auto chunk = targets.row;
+        putValue(chunk, targets.offset, value);
+        driver.load(chunk, true);
+        break;
+    }
+    case Route::bankChunk: {
+        auto chunk = targets.bank;
+        putValue(chunk, static_cast<std::size_t>(targets.program) * targets.row.size() + targets.offset,
+                 value);
+        driver.load(chunk, false);
+        break;
+    }
+    }
+}
+
+void sendNormal(PluginDriver& driver, const RouteTargets& targets, int index, float normal) {
+    switch (targets.route) {
+    case Route::parameter:
+        driver.host().setParameter(index, normal);
+        break;
+    case Route::program:
+        driver.host().dispatch(opSelectProgram, 0, targets.program);
+        break;
+    case Route::programChunk:
+        driver.load(targets.row, true);
+        break;
+    case Route::bankChunk:
+        driver.load(targets.bank, false);
+        break;
+    }
+}
+
 std::string extremeSequence(CaseContext& context, Route route, int index, float value, float rate) {
     std::mt19937& rng = context.rng;
     const int program = randomInt(rng, 0, chorusPrograms - 1);
@@ -198,52 +265,25 @@ std::string extremeSequence(CaseContext& context, Route route, int index, float 
     PluginDriver& driver = pair.driver;
     const int other = (program + randomInt(rng, 1, chorusPrograms - 1)) % chorusPrograms;
     const float normal = randomValue(rng, false);
-    const auto bank = driver.save(false);
-    const auto row = driver.save(true);
-    const std::size_t rowBytes = row.size();
+    const RouteTargets targets{route,
+                               program,
+                               other,
+                               driver.save(false),
+                               driver.save(true),
+                               static_cast<std::size_t>(index * chunkValueBytes)};
+    const std::size_t rowBytes = targets.row.size();
     if (rowBytes < static_cast<std::size_t>(chorusParameters * chunkValueBytes) ||
-        bank.size() != chorusPrograms * rowBytes) {
+        targets.bank.size() != chorusPrograms * rowBytes) {
         return "the chunks are not the chorus's: a program chunk of " + std::to_string(rowBytes) +
-               " bytes, a bank chunk of " + std::to_string(bank.size());
+               " bytes, a bank chunk of " + std::to_string(targets.bank.size());
     }
-    const auto offset = static_cast<std::size_t>(index * chunkValueBytes);
     if (route == Route::programChunk || route == Route::bankChunk) {
-        // Where this case writes a value is where the module reads it (0 and 1 are whole choices too).
-        const float probeValue = driver.host().getParameter(index) == 1.0f ? 0.0f : 1.0f;
-        auto probe = row;
-        putValue(probe, offset, probeValue);
-        driver.load(probe, true);
-        if (driver.host().getParameter(index) != probeValue) {
-            return "a program chunk's value " + std::to_string(index) + " is not where the chorus keeps it";
+        if (std::string problem = checkChunkOffset(driver, targets, index); !problem.empty()) {
+            return problem;
         }
-        driver.load(row, true);
     }
     // The extreme value arrives...
-    switch (route) {
-    case Route::parameter:
-        driver.host().setParameter(index, value);
-        break;
-    case Route::program:
-        // Stored into another program while it is current; the engine, which has not run since, first
-        // meets it when that program is selected again after this one.
-        driver.host().dispatch(opSelectProgram, 0, other);
-        driver.host().setParameter(index, value);
-        driver.host().dispatch(opSelectProgram, 0, program);
-        driver.host().dispatch(opSelectProgram, 0, other);
-        break;
-    case Route::programChunk: {
-        auto chunk = row;
-        putValue(chunk, offset, value);
-        driver.load(chunk, true);
-        break;
-    }
-    case Route::bankChunk: {
-        auto chunk = bank;
-        putValue(chunk, static_cast<std::size_t>(program) * rowBytes + offset, value);
-        driver.load(chunk, false);
-        break;
-    }
-    }
+    sendExtreme(driver, targets, index, value);
     mirrorAll(driver, pair.mirror);
     const std::string what = "parameter " + std::to_string(index) + " = " + ModelPair::number(value) +
                              " by " + routeNames[static_cast<int>(route)];
@@ -251,20 +291,7 @@ std::string extremeSequence(CaseContext& context, Route route, int index, float 
         return problem;
     }
     // ...and normal values follow by the same route.
-    switch (route) {
-    case Route::parameter:
-        driver.host().setParameter(index, normal);
-        break;
-    case Route::program:
-        driver.host().dispatch(opSelectProgram, 0, program);
-        break;
-    case Route::programChunk:
-        driver.load(row, true);
-        break;
-    case Route::bankChunk:
-        driver.load(bank, false);
-        break;
-    }
+    sendNormal(driver, targets, index, normal);
     mirrorAll(driver, pair.mirror);
     const std::string then = what + ", then " + ModelPair::number(driver.host().getParameter(index));
     for (int b = 0; b < afterBlocks; ++b) {

@@ -1,5 +1,5 @@
-// Request cases: the descriptor, the editor requests without a window, random request sequences with bad
-// values, and saving, randomising and restoring state.
+// Request cases: the descriptor, the editor requests without a window and random request sequences with bad
+// values.
 #include "host/validate/PluginDriver.h"
 #include "host/validate/ValidatorCase.h"
 
@@ -145,14 +145,172 @@ std::vector<std::uint8_t> randomChunk(std::mt19937& rng, const std::vector<std::
     return bytes;
 }
 
+// One random request sequence on one instance: what a step needs to draw its request and describe it.
+class RequestSequence {
+public:
+    RequestSequence(PluginDriver& plugin, std::mt19937& generator)
+        : driver(plugin), rng(generator), ins(std::max(driver.inputs(), 1)),
+          outs(std::max(driver.outputs(), 1)), params(driver.parameters()), programs(driver.programs()) {
+        driver.start(44100.0f, block);
+        saved = driver.save(false);
+    }
+
+    // Sends one random request; empty, or what went wrong. last() names the request.
+    std::string step() {
+        std::string problem;
+        const int kind = randomInt(rng, 0, 19);
+        const int index = randomInt(rng, -2, params + 2);
+        switch (kind) {
+        case 0:
+        case 1:
+            last = "set parameter " + std::to_string(index);
+            driver.host().setParameter(index, randomValue(rng, true));
+            break;
+        case 2:
+            last = "select program";
+            driver.host().dispatch(opSelectProgram, 0, randomInt(rng, -2, programs + 2));
+            break;
+        case 3:
+            renameProgram(problem);
+            break;
+        case 4:
+            last = "texts of parameter " + std::to_string(index);
+            driver.text(opParamName, index, problem);
+            driver.text(opParamUnit, index, problem);
+            driver.text(opParamValueText, index, problem);
+            driver.text(opProgramName, 0, problem);
+            break;
+        case 5:
+            last = "typed text for parameter " + std::to_string(index);
+            driver.host().setParameterFromText(index, randomText(rng));
+            break;
+        case 6:
+            last = "save chunk";
+            saved = driver.save(randomInt(rng, 0, 1) == 1);
+            break;
+        case 7:
+        case 8:
+            loadChunk();
+            break;
+        case 9:
+        case 10:
+        case 11:
+        case 12:
+            changeSetUp(kind);
+            break;
+        case 13:
+            last = "suspend and resume";
+            driver.host().dispatch(opPower, 0, randomInt(rng, 0, 1));
+            driver.host().dispatch(opPower, 0, 1);
+            break;
+        case 14:
+            genericRequest(index);
+            break;
+        default:
+            problem = process();
+        }
+        for (int i = 0; i < params && problem.empty(); ++i) {
+            if (!std::isfinite(driver.host().getParameter(i))) {
+                problem = "parameter " + std::to_string(i) + " reads non-finite";
+            }
+        }
+        return problem;
+    }
+
+    const std::string& lastRequest() const { return last; }
+
+private:
+    void renameProgram(std::string& problem) {
+        last = "rename program";
+        std::string name = randomText(rng);
+        std::vector<char> copy(name.begin(), name.end());
+        copy.push_back('\0');
+        driver.host().dispatch(opRenameProgram, 0, 0, copy.data());
+        driver.text(opProgramName, 0, problem);
+    }
+
+    void loadChunk() {
+        const bool programOnly = randomInt(rng, 0, 1) == 1;
+        auto bytes = randomChunk(rng, saved);
+        last = "load " + std::string(programOnly ? "program" : "bank") + " chunk of " +
+               std::to_string(bytes.size()) + " bytes";
+        driver.load(std::move(bytes), programOnly);
+    }
+
+    // Channel layout, rate and block size, good and bad; a valid block size is what processing uses next.
+    void changeSetUp(int kind) {
+        static const float rates[] = {8000.0f,   22050.0f,  44100.0f, 48000.0f, 96000.0f, 176400.0f,
+                                      192000.0f, 768000.0f, 0.0f,     -1.0f,    NAN,      INFINITY};
+        switch (kind) {
+        case 9: {
+            last = "channel layout";
+            ChannelLayoutRecord layouts[2] = {{0, randomInt(rng, 1, std::max(ins, outs))},
+                                              {0, randomInt(rng, 1, std::max(ins, outs))}};
+            driver.host().dispatch(opChannelLayout, 0, 0, layouts);
+            break;
+        }
+        case 10: {
+            last = "block size and rate";
+            const int size = randomInt(rng, -5, 4096);
+            driver.host().dispatch(opBlockSizeAndRate, 0, size, nullptr,
+                                   rates[randomInt(rng, 0, static_cast<int>(std::size(rates)) - 1)]);
+            block = size >= 1 ? size : block;
+            break;
+        }
+        case 11:
+            last = "sample rate";
+            driver.host().dispatch(opSampleRate, 0, 0, nullptr,
+                                   rates[randomInt(rng, 0, static_cast<int>(std::size(rates)) - 1)]);
+            break;
+        default: {
+            last = "block size";
+            const int size = randomInt(rng, -5, 4096);
+            driver.host().dispatch(opBlockSize, 0, size);
+            block = size >= 1 ? size : block;
+            break;
+        }
+        }
+    }
+
+    // A request of those a chorus has no use for, with a scratch buffer where one may be written.
+    void genericRequest(int index) {
+        static const int genericOpcodes[] = {9,  16, 17, 18, 20, 21, 22, 25,  26, 28,  29, 30, 31,
+                                             32, 33, 34, 35, 36, 37, 38, 39,  40, 41,  44, 45, 46,
+                                             47, 48, 49, 51, 52, 53, 54, 55,  56, 57,  58, 62, 63,
+                                             64, 65, 66, 67, 68, 69, 70, 100, -1, 1000};
+        last = "generic request";
+        std::vector<std::uint8_t> scratch(PluginDriver::textBuffer, 0);
+        const int opcode = genericOpcodes[randomInt(rng, 0, static_cast<int>(std::size(genericOpcodes)) - 1)];
+        last = "request " + std::to_string(opcode);
+        driver.host().dispatch(opcode, index, randomInt(rng, -1, 2), scratch.data(), randomValue(rng, true));
+    }
+
+    // Now and then twice the announced block size, which the plug-in must survive too.
+    std::string process() {
+        const int frames = randomInt(rng, 0, randomInt(rng, 0, 9) == 0 ? 2 * block : block);
+        const bool replacing = driver.canReplace() && randomInt(rng, 0, 1) == 1;
+        const bool inPlace = ins == outs && randomInt(rng, 0, 3) == 0;
+        last = "process " + std::to_string(frames) + " frames" + (replacing ? " replacing" : " adding");
+        GuardedBuffers input(ins, std::max(frames, 1));
+        fillSignal(input, rng, frames);
+        GuardedBuffers out(outs, std::max(frames, 1));
+        return driver.process(input, out, frames, replacing, inPlace);
+    }
+
+    PluginDriver& driver;
+    std::mt19937& rng;
+    const int ins;
+    const int outs;
+    const int params;
+    const int programs;
+    int block = 1024;
+    std::vector<std::uint8_t> saved;
+    std::string last;
+};
+
 // Any request a host may send, with values good and bad; processing in between must stay inside its
 // buffers and finite, texts inside their 64 bytes, parameters finite.
 CaseResult randomRequests(CaseContext& context) {
-    static const float rates[] = {8000.0f,   22050.0f,  44100.0f, 48000.0f, 96000.0f, 176400.0f,
-                                  192000.0f, 768000.0f, 0.0f,     -1.0f,    NAN,      INFINITY};
-    static const int genericOpcodes[] = {9,  16, 17, 18, 20, 21, 22, 25, 26, 28, 29, 30, 31,  32, 33,  34, 35,
-                                         36, 37, 38, 39, 40, 41, 44, 45, 46, 47, 48, 49, 51,  52, 53,  54, 55,
-                                         56, 57, 58, 62, 63, 64, 65, 66, 67, 68, 69, 70, 100, -1, 1000};
     const int sequences = context.scaled(20);
     const int steps = 300;
     int requests = 0;
@@ -162,123 +320,10 @@ CaseResult randomRequests(CaseContext& context) {
         if (!driver.create(error)) {
             return CaseResult::fail(error);
         }
-        std::mt19937& rng = context.rng;
-        const int ins = std::max(driver.inputs(), 1);
-        const int outs = std::max(driver.outputs(), 1);
-        const int params = driver.parameters();
-        const int programs = driver.programs();
-        int block = 1024;
-        driver.start(44100.0f, block);
-        std::vector<std::uint8_t> saved = driver.save(false);
-        std::string last;
+        RequestSequence requester(driver, context.rng);
         for (int step = 0; step < steps; ++step, ++requests) {
-            std::string problem;
-            const int kind = randomInt(rng, 0, 19);
-            const int index = randomInt(rng, -2, params + 2);
-            switch (kind) {
-            case 0:
-            case 1:
-                last = "set parameter " + std::to_string(index);
-                driver.host().setParameter(index, randomValue(rng, true));
-                break;
-            case 2:
-                last = "select program";
-                driver.host().dispatch(opSelectProgram, 0, randomInt(rng, -2, programs + 2));
-                break;
-            case 3: {
-                last = "rename program";
-                std::string name = randomText(rng);
-                std::vector<char> copy(name.begin(), name.end());
-                copy.push_back('\0');
-                driver.host().dispatch(opRenameProgram, 0, 0, copy.data());
-                driver.text(opProgramName, 0, problem);
-                break;
-            }
-            case 4:
-                last = "texts of parameter " + std::to_string(index);
-                driver.text(opParamName, index, problem);
-                driver.text(opParamUnit, index, problem);
-                driver.text(opParamValueText, index, problem);
-                driver.text(opProgramName, 0, problem);
-                break;
-            case 5:
-                last = "typed text for parameter " + std::to_string(index);
-                driver.host().setParameterFromText(index, randomText(rng));
-                break;
-            case 6:
-                last = "save chunk";
-                saved = driver.save(randomInt(rng, 0, 1) == 1);
-                break;
-            case 7:
-            case 8: {
-                const bool programOnly = randomInt(rng, 0, 1) == 1;
-                auto bytes = randomChunk(rng, saved);
-                last = "load " + std::string(programOnly ? "program" : "bank") + " chunk of " +
-                       std::to_string(bytes.size()) + " bytes";
-                driver.load(std::move(bytes), programOnly);
-                break;
-            }
-            case 9: {
-                last = "channel layout";
-                ChannelLayoutRecord layouts[2] = {{0, randomInt(rng, 1, std::max(ins, outs))},
-                                                  {0, randomInt(rng, 1, std::max(ins, outs))}};
-                driver.host().dispatch(opChannelLayout, 0, 0, layouts);
-                break;
-            }
-            case 10: {
-                last = "block size and rate";
-                const int size = randomInt(rng, -5, 4096);
-                driver.host().dispatch(opBlockSizeAndRate, 0, size, nullptr,
-                                       rates[randomInt(rng, 0, static_cast<int>(std::size(rates)) - 1)]);
-                block = size >= 1 ? size : block;
-                break;
-            }
-            case 11:
-                last = "sample rate";
-                driver.host().dispatch(opSampleRate, 0, 0, nullptr,
-                                       rates[randomInt(rng, 0, static_cast<int>(std::size(rates)) - 1)]);
-                break;
-            case 12: {
-                last = "block size";
-                const int size = randomInt(rng, -5, 4096);
-                driver.host().dispatch(opBlockSize, 0, size);
-                block = size >= 1 ? size : block;
-                break;
-            }
-            case 13:
-                last = "suspend and resume";
-                driver.host().dispatch(opPower, 0, randomInt(rng, 0, 1));
-                driver.host().dispatch(opPower, 0, 1);
-                break;
-            case 14: {
-                last = "generic request";
-                std::vector<std::uint8_t> scratch(PluginDriver::textBuffer, 0);
-                const int opcode =
-                    genericOpcodes[randomInt(rng, 0, static_cast<int>(std::size(genericOpcodes)) - 1)];
-                last = "request " + std::to_string(opcode);
-                driver.host().dispatch(opcode, index, randomInt(rng, -1, 2), scratch.data(),
-                                       randomValue(rng, true));
-                break;
-            }
-            default: {
-                const int frames = randomInt(rng, 0, randomInt(rng, 0, 9) == 0 ? 2 * block : block);
-                const bool replacing = driver.canReplace() && randomInt(rng, 0, 1) == 1;
-                const bool inPlace = ins == outs && randomInt(rng, 0, 3) == 0;
-                last =
-                    "process " + std::to_string(frames) + " frames" + (replacing ? " replacing" : " adding");
-                GuardedBuffers input(ins, std::max(frames, 1));
-                fillSignal(input, rng, frames);
-                GuardedBuffers out(outs, std::max(frames, 1));
-                problem = driver.process(input, out, frames, replacing, inPlace);
-            }
-            }
-            for (int i = 0; i < params && problem.empty(); ++i) {
-                if (!std::isfinite(driver.host().getParameter(i))) {
-                    problem = "parameter " + std::to_string(i) + " reads non-finite";
-                }
-            }
-            if (!problem.empty()) {
-                return CaseResult::fail(problem + " after " + last + " (sequence " +
+            if (std::string problem = requester.step(); !problem.empty()) {
+                return CaseResult::fail(problem + " after " + requester.lastRequest() + " (sequence " +
                                         std::to_string(sequence) + ", step " + std::to_string(step) + ")");
             }
         }
@@ -287,230 +332,12 @@ CaseResult randomRequests(CaseContext& context) {
                             " sequences");
 }
 
-std::string firstDifference(const std::vector<std::uint8_t>& a, const std::vector<std::uint8_t>& b) {
-    if (a.size() != b.size()) {
-        return std::to_string(a.size()) + " bytes against " + std::to_string(b.size());
-    }
-    const auto at = std::mismatch(a.begin(), a.end(), b.begin());
-    return "first difference at byte " + std::to_string(at.first - a.begin());
-}
-
-void randomise(PluginDriver& driver, std::mt19937& rng) {
-    for (int i = 0; i < driver.parameters(); ++i) {
-        driver.host().setParameter(i, randomValue(rng, false));
-    }
-    std::string name = "randomised " + std::to_string(randomInt(rng, 0, 999));
-    driver.host().dispatch(opRenameProgram, 0, 0, name.data());
-    if (driver.programs() > 0) {
-        driver.host().dispatch(opSelectProgram, 0, randomInt(rng, 0, driver.programs() - 1));
-    }
-}
-
-// Save, randomise, restore: the same parameters, the same chunks byte for byte and the same output as an
-// instance that only ever saw the saved state. Chunks are also read a few bytes at a time with other
-// requests and processing in between.
-CaseResult stateRoundTrip(CaseContext& context) {
-    const int rounds = context.scaled(20);
-    constexpr float rate = 48000.0f;
-    constexpr int block = 256;
-    for (int round = 0; round < rounds; ++round) {
-        PluginDriver a(context.loader);
-        PluginDriver b(context.loader);
-        std::string error;
-        if (!a.create(error) || !b.create(error)) {
-            return CaseResult::fail(error);
-        }
-        if ((a.descriptor()->flags & flagChunks) == 0) {
-            return CaseResult::skip("the plug-in does not exchange its state as chunks");
-        }
-        std::mt19937& rng = context.rng;
-        a.start(rate, block);
-        randomise(a, rng);
-        randomise(a, rng);
-        const int ins = std::max(a.inputs(), 1);
-        const int outs = std::max(a.outputs(), 1);
-        const bool replacing = a.canReplace();
-        std::string problem;
-        const auto busy = [&] {
-            // Requests that must leave the chunk the host is copying alone.
-            a.host().getParameter(randomInt(rng, 0, std::max(a.parameters() - 1, 0)));
-            a.text(opParamValueText, randomInt(rng, 0, std::max(a.parameters() - 1, 0)), problem);
-            GuardedBuffers in(ins, 16);
-            GuardedBuffers out(outs, 16);
-            fillSignal(in, rng, 16);
-            a.host().process(in.pointers(), out.pointers(), 16, replacing);
-        };
-        const auto current = static_cast<int>(a.host().dispatch(opCurrentProgram));
-        const auto bank = a.save(false);
-        const auto program = a.save(true);
-        const auto bankInPieces = a.saveInPieces(false, rng, busy);
-        const auto programInPieces = a.saveInPieces(true, rng, busy);
-        const auto values = a.parameterValues();
-        if (!problem.empty()) {
-            return CaseResult::fail(problem);
-        }
-        if (bankInPieces != bank || programInPieces != program) {
-            return CaseResult::fail(
-                "a chunk read a few bytes at a time differs from the chunk read at once: " +
-                firstDifference(bank, bankInPieces));
-        }
-        if (a.load(bank, false), a.save(false) != bank) {
-            return CaseResult::fail("the bank chunk saved again after loading it is not byte-identical: " +
-                                    firstDifference(bank, a.save(false)));
-        }
-        randomise(a, rng);
-        a.load(bank, false);
-        a.host().dispatch(opSelectProgram, 0, current);
-        a.load(program, true);
-        if (a.parameterValues() != values) {
-            return CaseResult::fail("restoring the saved chunks did not restore the parameters (round " +
-                                    std::to_string(round) + ")");
-        }
-        if (a.save(false) != bank || a.save(true) != program) {
-            return CaseResult::fail("chunks saved after restoring differ from the saved ones: " +
-                                    firstDifference(bank, a.save(false)));
-        }
-        b.load(bank, false);
-        b.host().dispatch(opSelectProgram, 0, current);
-        b.load(program, true);
-        for (PluginDriver* d : {&a, &b}) {
-            // A rate change and back gives both a fresh signal path with the restored settings.
-            d->host().dispatch(opPower, 0, 0);
-            d->host().dispatch(opSampleRate, 0, 0, nullptr, rate / 2);
-            d->start(rate, block);
-        }
-        for (int call = 0; call < 8; ++call) {
-            GuardedBuffers in(ins, block);
-            fillSignal(in, rng, block);
-            GuardedBuffers outA(outs, block);
-            GuardedBuffers outB(outs, block);
-            a.host().process(in.pointers(), outA.pointers(), block, replacing);
-            b.host().process(in.pointers(), outB.pointers(), block, replacing);
-            if (!outA.sameAs(outB, block)) {
-                return CaseResult::fail(
-                    "the restored instance sounds different from one that loaded the same "
-                    "chunks (round " +
-                    std::to_string(round) + ", call " + std::to_string(call) + ")");
-            }
-        }
-        for (int p = 0; p < a.programs(); ++p) {
-            a.host().dispatch(opSelectProgram, 0, p);
-            b.host().dispatch(opSelectProgram, 0, p);
-            if (a.parameterValues() != b.parameterValues()) {
-                return CaseResult::fail("program " + std::to_string(p) +
-                                        " differs between the restored instance "
-                                        "and one that loaded the same chunks");
-            }
-        }
-    }
-    return CaseResult::pass(std::to_string(rounds) + " save, randomise, restore rounds");
-}
-
-// Every parameter's display text, typed back through the typed-text entry, shows the same text again.
-CaseResult textRoundTrip(CaseContext& context) {
-    PluginDriver driver(context.loader);
-    std::string error;
-    if (!driver.create(error)) {
-        return CaseResult::fail(error);
-    }
-    const int perParameter = context.scaled(40, 8);
-    int trips = 0;
-    for (int i = 0; i < driver.parameters(); ++i) {
-        for (int n = 0; n < perParameter; ++n) {
-            const float value = n == 0 ? 0.0f : n == 1 ? 1.0f : randomValue(context.rng, false);
-            driver.host().setParameter(i, value);
-            std::string problem;
-            const std::string shown = driver.text(opParamValueText, i, problem);
-            if (driver.host().setParameterFromText(i, shown) == 0) {
-                if (i == 0 && n == 0) {
-                    return CaseResult::skip("the plug-in does not take typed parameter values");
-                }
-                problem = "the typed-text entry refused the text it shows, \"" + shown + "\"";
-            }
-            const float typed = driver.host().getParameter(i);
-            const std::string again = driver.text(opParamValueText, i, problem);
-            if (problem.empty() && again != shown) {
-                problem = "shows \"" + shown + "\", typing it back gives " + std::to_string(typed) +
-                          " shown as \"" + again + "\"";
-            }
-            if (!problem.empty()) {
-                return CaseResult::fail("parameter " + std::to_string(i) + " at " + std::to_string(value) +
-                                        ": " + problem);
-            }
-            ++trips;
-        }
-    }
-    return CaseResult::pass(std::to_string(trips) + " text, value, text round trips over " +
-                            std::to_string(driver.parameters()) + " parameters");
-}
-
-// An empty chunk changes nothing; random chunks of a megabyte leave a working plug-in whose state still
-// saves and loads back to the same bytes.
-CaseResult chunkEdges(CaseContext& context) {
-    constexpr std::size_t bigChunk = 1u << 20;
-    constexpr int bigChunks = 3;
-    PluginDriver driver(context.loader);
-    std::string error;
-    if (!driver.create(error)) {
-        return CaseResult::fail(error);
-    }
-    if ((driver.descriptor()->flags & flagChunks) == 0) {
-        return CaseResult::skip("the plug-in does not exchange its state as chunks");
-    }
-    driver.start(44100.0f, 512);
-    randomise(driver, context.rng);
-    const int ins = std::max(driver.inputs(), 1);
-    const int outs = std::max(driver.outputs(), 1);
-    const auto stillWorks = [&](const std::string& after) -> std::string {
-        for (int i = 0; i < driver.parameters(); ++i) {
-            const float v = driver.host().getParameter(i);
-            if (!std::isfinite(v)) {
-                return "parameter " + std::to_string(i) + " reads " + std::to_string(v) + " after " + after;
-            }
-        }
-        const auto bank = driver.save(false);
-        driver.load(bank, false);
-        if (driver.save(false) != bank) {
-            return "the bank saved after " + after + " does not load back to the same bytes";
-        }
-        GuardedBuffers in(ins, 512);
-        fillSignal(in, context.rng, 512);
-        GuardedBuffers out(outs, 512);
-        const std::string problem = driver.process(in, out, 512, driver.canReplace(), false);
-        return problem.empty() ? problem : problem + " after " + after;
-    };
-    for (bool programOnly : {false, true}) {
-        const auto bank = driver.save(false);
-        const auto values = driver.parameterValues();
-        std::uint8_t byte = 0;
-        const auto answer = driver.host().dispatch(opLoadState, programOnly ? 1 : 0, 0, &byte);
-        if (driver.save(false) != bank || driver.parameterValues() != values) {
-            return CaseResult::fail(std::string("an empty ") + (programOnly ? "program" : "bank") +
-                                    " chunk was taken (answer " + std::to_string(answer) + ")");
-        }
-    }
-    for (int n = 0; n < bigChunks; ++n) {
-        std::vector<std::uint8_t> bytes(bigChunk);
-        for (auto& b : bytes) {
-            b = static_cast<std::uint8_t>(context.rng());
-        }
-        const bool programOnly = n == 1;
-        driver.load(std::move(bytes), programOnly);
-        if (std::string problem =
-                stillWorks("a random 1 MB " + std::string(programOnly ? "program" : "bank") + " chunk");
-            !problem.empty()) {
-            return CaseResult::fail(problem);
-        }
-    }
-    return CaseResult::pass("an empty bank and program chunk refused; 3 random 1 MB chunks survived");
-}
-
 } // namespace
 
 std::vector<ValidatorCase> requestCases() {
-    return {{"descriptor", descriptorCase, 1.0},      {"editor-requests", editorRequests, 1.0},
-            {"random-requests", randomRequests, 5.0}, {"state-roundtrip", stateRoundTrip, 3.0},
-            {"text-roundtrip", textRoundTrip, 1.0},   {"chunk-edges", chunkEdges, 2.0}};
+    return {{"descriptor", descriptorCase, 1.0},
+            {"editor-requests", editorRequests, 1.0},
+            {"random-requests", randomRequests, 5.0}};
 }
 
 } // namespace chorus::host

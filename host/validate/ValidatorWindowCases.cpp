@@ -71,26 +71,12 @@ CaseResult editorCycles(CaseContext& context) {
                             std::to_string(end.gdiObjects) + " held), window DCs, windows and handles flat");
 }
 
-// The editor opened and closed on the window thread while the audio thread processes and another thread
-// sets parameters, changes programs and loads chunks at full speed.
-CaseResult editorWithAutomation(CaseContext& context) {
-    PluginDriver driver(context.loader);
-    std::string error;
-    if (!driver.create(error)) {
-        return CaseResult::fail(error);
-    }
-    if (!hasEditor(driver)) {
-        return CaseResult::skip("the plug-in has no editor");
-    }
-    driver.start(windowRate, windowBlock);
-    const auto bank = driver.save(false);
-    const auto program = driver.save(true);
-    std::atomic<bool> stop{false};
-    std::atomic<long long> blocks{0};
-    std::atomic<long long> changes{0};
-    std::mutex problemMutex;
-    std::string problem;
-    std::thread audio([&, seed = context.rng()] {
+// The audio and automation threads of editorWithAutomation and what they share with the window thread.
+struct BusyThreads {
+    explicit BusyThreads(PluginDriver& plugin) : driver(plugin) {}
+
+    // Processes blocks until stopped, or until one goes wrong.
+    void processAudio(std::uint32_t seed) {
         std::mt19937 rng(seed);
         const int ins = std::max(driver.inputs(), 1);
         const int outs = std::max(driver.outputs(), 1);
@@ -108,8 +94,11 @@ CaseResult editorWithAutomation(CaseContext& context) {
             // Paced like a host's audio thread, so that the window thread gets its share of two cores.
             std::this_thread::sleep_for(std::chrono::milliseconds(1));
         }
-    });
-    std::thread automation([&, seed = context.rng()] {
+    }
+
+    // Mostly parameter changes, now and then a program change or a chunk loaded, until stopped.
+    void automate(std::uint32_t seed, const std::vector<std::uint8_t>& bank,
+                  const std::vector<std::uint8_t>& program) {
         std::mt19937 rng(seed);
         while (!stop.load()) {
             switch (randomInt(rng, 0, 19)) {
@@ -126,9 +115,19 @@ CaseResult editorWithAutomation(CaseContext& context) {
             }
             changes.fetch_add(1);
         }
-    });
-    // One host window, as a host keeps it; the editor inside it is closed and opened again.
-    const int cycles = context.scaled(800, 40);
+    }
+
+    PluginDriver& driver;
+    std::atomic<bool> stop{false};
+    std::atomic<long long> blocks{0};
+    std::atomic<long long> changes{0};
+    std::mutex problemMutex;
+    std::string problem;
+};
+
+// One host window, as a host keeps it; the editor inside it is closed and opened again. Empty, or what went
+// wrong.
+std::string reopenEditor(PluginDriver& driver, int cycles) {
     std::string cycleProblem;
     EditorWindow window(driver.host());
     if (!window.open("validate", cycleProblem)) {
@@ -146,18 +145,40 @@ CaseResult editorWithAutomation(CaseContext& context) {
         }
     }
     window.close();
-    stop = true;
+    return cycleProblem;
+}
+
+// The editor opened and closed on the window thread while the audio thread processes and another thread
+// sets parameters, changes programs and loads chunks at full speed.
+CaseResult editorWithAutomation(CaseContext& context) {
+    PluginDriver driver(context.loader);
+    std::string error;
+    if (!driver.create(error)) {
+        return CaseResult::fail(error);
+    }
+    if (!hasEditor(driver)) {
+        return CaseResult::skip("the plug-in has no editor");
+    }
+    driver.start(windowRate, windowBlock);
+    const auto bank = driver.save(false);
+    const auto program = driver.save(true);
+    BusyThreads busy(driver);
+    std::thread audio([&, seed = context.rng()] { busy.processAudio(seed); });
+    std::thread automation([&, seed = context.rng()] { busy.automate(seed, bank, program); });
+    const int cycles = context.scaled(800, 40);
+    const std::string cycleProblem = reopenEditor(driver, cycles);
+    busy.stop = true;
     audio.join();
     automation.join();
     if (!cycleProblem.empty()) {
         return CaseResult::fail(cycleProblem);
     }
-    if (!problem.empty()) {
-        return CaseResult::fail(problem);
+    if (!busy.problem.empty()) {
+        return CaseResult::fail(busy.problem);
     }
     return CaseResult::pass(std::to_string(cycles) + " editor cycles against " +
-                            std::to_string(blocks.load()) + " audio blocks and " +
-                            std::to_string(changes.load()) + " automation requests");
+                            std::to_string(busy.blocks.load()) + " audio blocks and " +
+                            std::to_string(busy.changes.load()) + " automation requests");
 }
 
 const char* oleState(HRESULT probe) {
