@@ -55,8 +55,10 @@ int writeScreenshot(EditorWindow& window, const std::string& path, std::FILE* ou
 }
 
 // Opens the window, runs it until the command ends, and closes it; the bank is saved after. The exit status.
-int showWindow(const HostOptions& options, HostedPlugin& plugin, std::FILE* out, std::FILE* err) {
+int showWindow(const HostOptions& options, HostedPlugin& plugin, const std::vector<std::string>& programs,
+               std::FILE* out, std::FILE* err) {
     EditorWindow window(plugin);
+    window.setProgramNames(programs);
     std::string error;
     if (!window.open("chorus-host: " + fileName(options.modulePath), error)) {
         return HostMessages::fail(err, error);
@@ -96,7 +98,7 @@ int runWindow(const HostOptions& options, Session& session, const AudioFile& inp
     if (!options.play) {
         BackgroundAudio silent(plugin, shape.sampleRate, shape.blockSize);
         silent.start();
-        const int status = showWindow(options, plugin, out, err);
+        const int status = showWindow(options, plugin, session.programs(), out, err);
         silent.stop();
         if (options.log) {
             std::fprintf(out, "audio blocks %lld peak %.3f\n", silent.blocksProcessed(),
@@ -113,7 +115,7 @@ int runWindow(const HostOptions& options, Session& session, const AudioFile& inp
     std::fprintf(out, "playing %s on %s at %d Hz, %d frames a block\n",
                  options.playInput.empty() ? "the demo signal" : options.playInput.c_str(),
                  output.deviceName().c_str(), shape.sampleRate, shape.blockSize);
-    int status = showWindow(options, plugin, out, err);
+    int status = showWindow(options, plugin, session.programs(), out, err);
     output.stop();
     std::fprintf(out, "played %lld frames, %lld underruns, peak %.3f\n", source.framesRendered(),
                  output.underruns(), static_cast<double>(source.peakLevel()));
@@ -132,6 +134,7 @@ Session::Shape editorShape(const HostOptions& options, const AudioFile& input, s
     } else {
         shape.sampleRate = silentSampleRate;
         shape.blockSize = silentBlockFrames;
+        shape.namePrograms = true; // for the Program menu
     }
     shape.log = out;
     return shape;

@@ -1,6 +1,9 @@
 #include "host/window/EditorWindow.h"
 
+#include "host/session/EditHistory.h"
 #include "host/session/HostedPlugin.h"
+#include "host/window/KeyTranslation.h"
+#include "host/window/PresetDialogs.h"
 #include "host/window/WindowCapture.h"
 
 #include <windows.h>
@@ -18,59 +21,6 @@ constexpr int settleRounds = 50;          // idle rounds at most while waiting f
 constexpr int minimumIdles = 2;           // idle calls before the picture counts as settled
 constexpr float wheelNotch = WHEEL_DELTA; // one notch of the wheel is one unit of distance
 
-// The host's key codes for the keys a plug-in's controls step with.
-constexpr std::uint8_t keyLeft = 11;
-constexpr std::uint8_t keyUp = 12;
-constexpr std::uint8_t keyRight = 13;
-constexpr std::uint8_t keyDown = 14;
-// Modifier bits of a key record.
-constexpr std::uint8_t modifierShift = 0x01;
-constexpr std::uint8_t modifierAlt = 0x02;
-constexpr std::uint8_t modifierControl = 0x04;
-
-bool keyHeld(int key) {
-    return (GetKeyState(key) & 0x8000) != 0;
-}
-
-// The key record of a key message: the character it stands for, the host's code for the arrow keys
-// (0 for others) and the modifiers held.
-KeyRecord keyRecordFor(WPARAM virtualKey) {
-    KeyRecord key{};
-    switch (virtualKey) {
-    case VK_LEFT:
-        key.virtualKey = keyLeft;
-        break;
-    case VK_UP:
-        key.virtualKey = keyUp;
-        break;
-    case VK_RIGHT:
-        key.virtualKey = keyRight;
-        break;
-    case VK_DOWN:
-        key.virtualKey = keyDown;
-        break;
-    default:
-        key.character =
-            static_cast<int32_t>(MapVirtualKeyA(static_cast<UINT>(virtualKey), MAPVK_VK_TO_CHAR) & 0xFFFF);
-        break;
-    }
-    key.modifiers = static_cast<std::uint8_t>((keyHeld(VK_SHIFT) ? modifierShift : 0) |
-                                              (keyHeld(VK_MENU) ? modifierAlt : 0) |
-                                              (keyHeld(VK_CONTROL) ? modifierControl : 0));
-    return key;
-}
-
-// Whether the window is ours: the host window or a window inside it other than a text entry, which keeps
-// its own keys.
-bool takesKeysFor(HWND target, HWND host) {
-    if (target != host && !IsChild(host, target)) {
-        return false;
-    }
-    char name[16] = "";
-    GetClassNameA(target, name, sizeof name);
-    return lstrcmpiA(name, "Edit") != 0;
-}
-
 LRESULT CALLBACK hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     auto* owner = reinterpret_cast<EditorWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
     switch (message) {
@@ -80,8 +30,14 @@ LRESULT CALLBACK hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
             return 0;
         }
         break;
+    case WM_COMMAND:
+        if (owner != nullptr && HIWORD(wParam) == 0) { // a menu's, not a control's
+            owner->onCommand(LOWORD(wParam));
+            return 0;
+        }
+        break;
     case WM_ERASEBKGND:
-        return 1; // the editor covers the whole client area
+        return 1; // the editor and the strip under it cover the whole client area
     case WM_GETMINMAXINFO: {
         // The editor has one size: the window's maximised and tracking sizes are its own.
         RECT area{};
@@ -158,8 +114,8 @@ bool EditorWindow::open(const std::string& title, std::string& error) {
         error = "cannot register the host window class";
         return false;
     }
-    RECT frame{0, 0, width, height};
-    AdjustWindowRect(&frame, windowStyle, FALSE);
+    RECT frame{0, 0, width, height + stripHeight};
+    AdjustWindowRect(&frame, windowStyle, TRUE);
     HWND hwnd =
         CreateWindowExA(0, className, title.c_str(), windowStyle, windowX, windowY, frame.right - frame.left,
                         frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
@@ -169,6 +125,7 @@ bool EditorWindow::open(const std::string& title, std::string& error) {
     }
     SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     window = hwnd;
+    addMenuAndStrip();
     ShowWindow(hwnd, SW_SHOWNORMAL);
     if (plugin.dispatch(opEditorOpen, 0, 0, hwnd) == 0) {
         close();
@@ -176,6 +133,8 @@ bool EditorWindow::open(const std::string& title, std::string& error) {
         return false;
     }
     editorOpen = true;
+    history = std::make_unique<EditHistory>(plugin);
+    plugin.setListener(history.get());
     baseTitle = title;
     updateTitle();
     UpdateWindow(hwnd);
@@ -191,12 +150,37 @@ void EditorWindow::updateTitle() {
     if (window == nullptr) {
         return;
     }
-    const std::string text = baseTitle + " - program " + std::to_string(plugin.dispatch(opCurrentProgram)) +
-                             ": " + plugin.programName();
+    const auto program = static_cast<int>(plugin.dispatch(opCurrentProgram));
+    const std::string line = "program " + std::to_string(program) + ": " + plugin.programName();
+    const std::string text = baseTitle + " - " + line;
     if (text != shownTitle) {
         shownTitle = text;
         SetWindowTextA(static_cast<HWND>(window), text.c_str());
     }
+    if (line != shownProgram) {
+        shownProgram = line;
+        SetWindowTextA(static_cast<HWND>(strip), line.c_str());
+    }
+    menu.show(program, history != nullptr && history->canUndo(), history != nullptr && history->canRedo());
+}
+
+// The menu bar, then the window grown so that its client area holds the editor and the strip whatever
+// height the bar takes (a narrow window may wrap it onto two lines).
+void EditorWindow::addMenuAndStrip() {
+    HWND hwnd = static_cast<HWND>(window);
+    menu.attach(hwnd, programNames);
+    RECT client{};
+    RECT outer{};
+    GetClientRect(hwnd, &client);
+    GetWindowRect(hwnd, &outer);
+    const int wantHeight = height + stripHeight;
+    SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left + width - client.right,
+                 outer.bottom - outer.top + wantHeight - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    strip =
+        CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_ENDELLIPSIS,
+                        0, height, width, stripHeight, hwnd, nullptr, GetModuleHandleA(nullptr), nullptr);
+    SendMessageA(static_cast<HWND>(strip), WM_SETFONT,
+                 reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
 }
 
 void EditorWindow::stepProgram(int delta) {
@@ -206,9 +190,74 @@ void EditorWindow::stepProgram(int delta) {
     }
     const int count = descriptor->programCount;
     const auto current = static_cast<int>(plugin.dispatch(opCurrentProgram));
-    const int next = ((current + delta) % count + count) % count;
-    plugin.dispatch(opSelectProgram, 0, next);
+    selectProgram(((current + delta) % count + count) % count);
+}
+
+void EditorWindow::selectProgram(int program) {
+    const auto current = static_cast<int>(plugin.dispatch(opCurrentProgram));
+    plugin.dispatch(opSelectProgram, 0, program);
+    if (history != nullptr) {
+        history->programChanged(current, program);
+    }
     updateTitle();
+}
+
+bool EditorWindow::undo() {
+    const bool undone = history != nullptr && history->undo();
+    updateTitle();
+    return undone;
+}
+
+bool EditorWindow::redo() {
+    const bool redone = history != nullptr && history->redo();
+    updateTitle();
+    return redone;
+}
+
+void EditorWindow::onCommand(unsigned command) {
+    switch (command) {
+    case EditorMenu::loadPreset:
+        loadPresetFromUser();
+        break;
+    case EditorMenu::saveBank:
+    case EditorMenu::saveProgram:
+        PresetDialogs::save(window, plugin, command == EditorMenu::saveBank);
+        break;
+    case EditorMenu::quit:
+        onCloseRequest();
+        break;
+    case EditorMenu::undo:
+        undo();
+        break;
+    case EditorMenu::redo:
+        redo();
+        break;
+    default:
+        if (command >= EditorMenu::firstProgram && command < EditorMenu::firstProgram + programNames.size()) {
+            selectProgram(static_cast<int>(command - EditorMenu::firstProgram));
+        }
+        break;
+    }
+}
+
+void EditorWindow::loadPresetFromUser() {
+    if (PresetDialogs::load(window, plugin)) {
+        if (history != nullptr) {
+            history->clear(); // no step reaches across a preset
+        }
+        updateTitle();
+    }
+}
+
+bool EditorWindow::hostShortcut(const MSG& message) {
+    const unsigned command = EditorMenu::commandForKey(message.wParam);
+    if (command == 0) {
+        return false;
+    }
+    if (message.message == WM_KEYDOWN) {
+        onCommand(command);
+    }
+    return true;
 }
 
 bool EditorWindow::forwardInput(const MSG& message) {
@@ -227,8 +276,11 @@ bool EditorWindow::forwardInput(const MSG& message) {
     }
     case WM_KEYDOWN:
     case WM_KEYUP: {
-        if (!takesKeysFor(message.hwnd, hwnd)) {
+        if (!KeyTranslation::takesKeysFor(message.hwnd, hwnd)) {
             return false;
+        }
+        if (hostShortcut(message)) {
+            return true;
         }
         const bool down = message.message == WM_KEYDOWN;
         if (message.wParam == VK_PRIOR || message.wParam == VK_NEXT) {
@@ -237,7 +289,7 @@ bool EditorWindow::forwardInput(const MSG& message) {
             }
             return true;
         }
-        KeyRecord key = keyRecordFor(message.wParam);
+        KeyRecord key = KeyTranslation::recordFor(message.wParam);
         const intptr_t answer = plugin.dispatch(down ? opKeyDown : opKeyUp, key.character, key.virtualKey,
                                                 nullptr, static_cast<float>(key.modifiers));
         return answer == 1;
@@ -256,6 +308,8 @@ void EditorWindow::close() {
         editorOpen = false;
         plugin.dispatch(opEditorClose);
     }
+    plugin.setListener(nullptr);
+    history.reset();
     if (window != nullptr) {
         HWND hwnd = static_cast<HWND>(window);
         window = nullptr;

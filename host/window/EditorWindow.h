@@ -1,6 +1,9 @@
 #pragma once
 
+#include "host/window/EditorMenu.h"
+
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -8,23 +11,30 @@ struct tagMSG;
 
 namespace chorus::host {
 
+class EditHistory;
 class HostedPlugin;
 
 // A top-level window that hosts a plug-in's editor the way a host does: sized to the rectangle the editor
 // reports (request 13), the editor opened inside it (request 14), editor idle (request 19) sent about every
 // 50 ms while the message loop runs, and the editor closed (request 15) before the window goes.
 // Key presses and releases (requests 59 and 60) and the mouse wheel (vendor request 50) are forwarded to
-// the editor; PageUp and PageDown step through the programs, and the title names the current program.
-// The window keeps the editor's size: it cannot be maximised. Windows only; one thread.
+// the editor; PageUp and PageDown step through the programs, and the title and a strip under the editor
+// name the current program. A menu bar loads and saves presets, undoes and redoes edits (also Ctrl+Z, Ctrl+Y
+// and Ctrl+Shift+Z) and picks programs. The window keeps the editor's size: it cannot be maximised. Windows
+// only; one thread.
 class EditorWindow {
 public:
     static constexpr std::uint32_t idleIntervalMs = 50;
+
+    static constexpr int stripHeight = 20; // pixels under the editor that name the program
 
     explicit EditorWindow(HostedPlugin& plugin);
     ~EditorWindow();
     EditorWindow(const EditorWindow&) = delete;
     EditorWindow& operator=(const EditorWindow&) = delete;
 
+    // The programs' names for the Program menu, read before the sound starts (reading them selects each).
+    void setProgramNames(std::vector<std::string> names) { programNames = std::move(names); }
     // False with a message when the plug-in has no editor or the window cannot be made.
     bool open(const std::string& title, std::string& error);
     // Closes the editor, then the window. Safe to call twice.
@@ -46,20 +56,31 @@ public:
     void* handle() const noexcept { return window; }
     int idleCount() const noexcept { return idles; }
 
-    // Called by the window procedure when the user closes the window.
+    // Called by the window procedure when the user closes the window, or picks a menu command.
     void onCloseRequest();
+    void onCommand(unsigned command);
+    // Undo or redo the last step of the user's edits; false when there is none.
+    bool undo();
+    bool redo();
 
     // Selects the program delta places on (wrapping round) and shows it in the title.
     void stepProgram(int delta);
     // The window's title: the text given to open, the current program's number and name.
     std::string title() const;
+    // The strip's text: the current program's number and name.
+    std::string programLine() const { return shownProgram; }
 
 private:
     // Dispatches what is queued; false once the window is gone.
     bool pump();
     // Hands keys and wheel turns meant for this window to the plug-in; true when one was taken.
     bool forwardInput(const tagMSG& message);
+    // Keys the host keeps for itself (Ctrl with Z, Y, O, S or Q); true when one was taken.
+    bool hostShortcut(const tagMSG& message);
     void updateTitle();
+    void addMenuAndStrip();
+    void selectProgram(int program);
+    void loadPresetFromUser();
 
     HostedPlugin& plugin;
     void* window = nullptr;
@@ -70,6 +91,11 @@ private:
     std::uint32_t lastIdle = 0;
     std::string baseTitle;
     std::string shownTitle;
+    std::string shownProgram;
+    void* strip = nullptr;
+    EditorMenu menu;
+    std::vector<std::string> programNames;
+    std::unique_ptr<EditHistory> history;
 };
 
 } // namespace chorus::host
