@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <cstring>
 #include <functional>
 #include <gtest/gtest.h>
 #include <string>
@@ -144,10 +145,42 @@ TEST(EditorZoom, DpiRoundsToTheThreeZooms) {
     }
 }
 
+// Without a zoom request the editor follows the DPI of the window it opens in, as a per-monitor-aware host
+// sees it. CHORUS_EXPECT_ZOOM names the zoom the display's DPI must give (a run at 192 dpi sets 200).
+TEST(EditorZoom, WithoutARequestTheEditorFollowsTheDpiOfItsWindow) {
+    using SetAwareness = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    FARPROC found = GetProcAddress(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext");
+    if (found == nullptr) {
+        GTEST_SKIP() << "no per-thread DPI awareness on this system";
+    }
+    SetAwareness setAwareness = nullptr;
+    std::memcpy(&setAwareness, &found, sizeof setAwareness);
+    const DPI_AWARENESS_CONTEXT previous = setAwareness(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2);
+    {
+        EditorHarness h(zoomedHostWidth, zoomedHostHeight);
+        const char* expected = std::getenv("CHORUS_EXPECT_ZOOM");
+        const int percent = expected != nullptr
+                                ? std::atoi(expected)
+                                : GuiScale::forDpi(GuiScale::dpiOf(h.hostWindow())).getPercent();
+        RECT client{};
+        GetClientRect(h.editorWindow(), &client);
+        EXPECT_EQ(client.right, 238 * percent / 100) << GuiScale::dpiOf(h.hostWindow()) << " dpi";
+        EXPECT_EQ(client.bottom, 226 * percent / 100);
+        EditorRect* rect = nullptr;
+        ASSERT_EQ(h.dispatch(opEditorRect, 0, 0, &rect), 1);
+        EXPECT_EQ(rect->right - rect->left, client.right);
+        // A request overrides the DPI; 0 goes back to it.
+        EXPECT_EQ(askZoom(h, 150), 150);
+        EXPECT_EQ(askZoom(h, 0), percent);
+    }
+    setAwareness(previous);
+}
+
 // The host's zoom request: the rectangle and the window follow, other values are refused, and going back to
 // 100 % gives the very pixels the editor had before.
 TEST(EditorZoom, RequestSizesTheEditorAndHalvedItMatchesTheOriginal) {
     EditorHarness h(zoomedHostWidth, zoomedHostHeight);
+    ASSERT_EQ(askZoom(h, 100), 100); // whatever the display's DPI
     const Picture original = capture(h);
     ASSERT_EQ(original.width, 238);
     ASSERT_EQ(original.height, 226);
