@@ -186,8 +186,13 @@ TEST(EditorZoom, RequestSizesTheEditorAndHalvedItMatchesTheOriginal) {
     ASSERT_EQ(original.height, 226);
 
     EXPECT_EQ(askZoom(h, 175), 0);
-    ASSERT_EQ(askZoom(h, 200), 200);
     EditorRect* rect = nullptr;
+    ASSERT_EQ(askZoom(h, 150), 150);
+    ASSERT_EQ(h.dispatch(opEditorRect, 0, 0, &rect), 1);
+    EXPECT_EQ(rect->right - rect->left, 357);
+    EXPECT_EQ(rect->bottom - rect->top, 339);
+    EXPECT_EQ(capture(h).width, 357);
+    ASSERT_EQ(askZoom(h, 200), 200);
     ASSERT_EQ(h.dispatch(opEditorRect, 0, 0, &rect), 1);
     EXPECT_EQ(rect->right - rect->left, 476);
     EXPECT_EQ(rect->bottom - rect->top, 452);
