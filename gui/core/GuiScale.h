@@ -18,7 +18,7 @@ public:
     static constexpr std::int32_t largestPercent = 200;
 
     constexpr GuiScale() noexcept = default;
-    // 150 and 200 are the zooms the artwork is meant for; any other value is taken as 100.
+    // The zooms offered are 100, 150 and 200 %; any other value is taken as 100.
     explicit constexpr GuiScale(std::int32_t percentage) noexcept
         : percent(isSupported(percentage) ? percentage : unit) {}
 
