@@ -34,8 +34,41 @@ int32_t EditorBase::editorRect(EditorRect** out) {
     if (out == nullptr) {
         return 0;
     }
-    *out = &rect;
+    const GuiScale zoom = currentZoom();
+    const auto scaled = [zoom](int16_t v) { return static_cast<int16_t>(zoom.toDevice(v)); };
+    zoomedRect = EditorRect{scaled(rect.top), scaled(rect.left), scaled(rect.bottom), scaled(rect.right)};
+    *out = &zoomedRect;
     return 1;
+}
+
+GuiScale EditorBase::zoomFor(void* parentWindow) const noexcept {
+    if (requestedZoom != 0) {
+        return GuiScale(requestedZoom);
+    }
+    return GuiScale::forWindow(static_cast<GuiWindowHandle>(parentWindow));
+}
+
+GuiScale EditorBase::currentZoom() const noexcept {
+    if (frame != nullptr) {
+        return frame->getScale();
+    }
+    return zoomFor(nullptr);
+}
+
+int32_t EditorBase::setZoom(int32_t percent) {
+    if (percent != 0 && !GuiScale::isSupported(percent)) {
+        return 0;
+    }
+    if (frame != nullptr && inPump) {
+        return 0;
+    }
+    requestedZoom = percent;
+    if (frame != nullptr && zoomFor(parent) != frame->getScale()) {
+        if (openEditor(parent) == 0) {
+            return 0;
+        }
+    }
+    return currentZoom().getPercent();
 }
 
 int32_t EditorBase::openEditor(void* parentWindow) {

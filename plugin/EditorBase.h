@@ -1,6 +1,7 @@
 #pragma once
 
 #include "gui/core/GuiFrameOwner.h"
+#include "gui/core/GuiScale.h"
 #include "plugin/EditorInterface.h"
 
 #include <cstdint>
@@ -12,7 +13,9 @@ class PluginBaseEx;
 
 // The editor bridge on Windows: links an editor to its effect, keeps the rectangle the host reads, forwards
 // keys and the wheel to the frame, and runs the throttled idle pump that keeps the host responsive while a
-// control holds the mouse.
+// control holds the mouse. The editor draws at a zoom: the one the host asked for, else the one the DPI of
+// the host's window asks for (the screen's while closed). The rectangle the host reads is zoomed with it;
+// `rect` itself stays the 100 % size.
 class EditorBase : public EditorInterface, public GuiFrameOwner {
 public:
     static constexpr std::uint32_t pumpSleepMs = 4;      // sleep of a throttled pump call
@@ -33,6 +36,9 @@ public:
     int32_t keyUp(KeyRecord* key) override;
     int32_t setKnobMode(int32_t mode) override;
     bool wheel(float distance) override;
+    // 0 follows the DPI again. An open editor is rebuilt at the new zoom (not while the idle pump runs the
+    // host's idle inside a control's drag).
+    int32_t setZoom(int32_t percent) override;
     void paramChanged(int32_t index, float normalizedValue) override;
     virtual void drawNow();
     // One pass of idle while a control tracks the mouse: sleeps until close to the deadline, then repaints,
@@ -43,6 +49,12 @@ public:
     // A control's edit of a parameter starts or ends: the effect's gesture requests to the host.
     void beginEdit(std::int32_t parameter) override;
     void endEdit(std::int32_t parameter) override;
+
+    // The zoom the editor draws at now, or would open at.
+    GuiScale currentZoom() const noexcept;
+    // The zoom an open in parent gets.
+    GuiScale zoomFor(void* parentWindow) const noexcept;
+    std::int32_t getRequestedZoom() const noexcept { return requestedZoom; }
 
     PluginBaseEx* getEffect() const noexcept { return effect; }
     GuiFrame* getFrame() const noexcept { return frame; }
@@ -57,6 +69,8 @@ protected:
 
     PluginBaseEx* effect = nullptr;
     EditorRect rect{0, 0, 0, 0};
+    EditorRect zoomedRect{0, 0, 0, 0}; // what the host reads: rect at the current zoom
+    std::int32_t requestedZoom = 0;    // percent; 0 follows the DPI
     GuiFrame* frame = nullptr;
     std::uint32_t nextIdleTime = 0;
     bool inPump = false;

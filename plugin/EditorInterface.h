@@ -49,6 +49,12 @@ public:
         (void)distance;
         return false;
     }
+    // The zoom the host asks for (100, 150, 200, or 0 for the window's DPI); answers the zoom in effect in
+    // percent, 0 when refused.
+    virtual int32_t setZoom(int32_t percent) {
+        (void)percent;
+        return 0;
+    }
 
     // Notifications from the effect after parameter, program and rate changes. Parameter and program
     // notifications come from whichever of the host's threads made the change.

@@ -1,6 +1,7 @@
 #include "plugin/EffectShell.h"
 
 #include "dsp/ParameterSet.h"
+#include "dsp/Truncate.h"
 #include "plugin/BigEndian.h"
 #include "plugin/EditorInterface.h"
 
@@ -300,6 +301,9 @@ int32_t EffectShell::vendorName(char* out) {
 }
 
 int32_t EffectShell::vendorSpecific(int32_t index, int32_t value, void*, float opt) {
+    if (editor != nullptr && index == wheelIndex && value == zoomValue) {
+        return editor->setZoom(truncateTo<int32_t>(static_cast<double>(opt)));
+    }
     if (wheelEnabled && editor != nullptr && index == wheelIndex && value == wheelValue &&
         editor->wheel(opt)) {
         return 1;

@@ -19,6 +19,7 @@ public:
     static constexpr int32_t programNameSize = 64; // bytes per program name, terminator included
     static constexpr int32_t wheelIndex = CHORUS_WHEEL_INDEX;
     static constexpr int32_t wheelValue = CHORUS_WHEEL_VALUE;
+    static constexpr int32_t zoomValue = CHORUS_ZOOM_VALUE;
 
     EffectShell(HostCallback callback, int32_t inputs, int32_t outputs, int32_t uniqueId, int32_t paramCount,
                 int32_t valuesPerProgram, int32_t programCount);

@@ -90,7 +90,8 @@ int32_t GuiEditorBase::openEditor(void* parentWindow) {
     changes.clear();
     EditorBase::openEditor(parentWindow);
     const GuiRect bounds{0, 0, rect.right - rect.left, rect.bottom - rect.top};
-    auto* made = new (std::nothrow) GuiFrame(bounds, static_cast<GuiWindowHandle>(parentWindow), this);
+    auto* made = new (std::nothrow)
+        GuiFrame(bounds, static_cast<GuiWindowHandle>(parentWindow), this, zoomFor(parentWindow));
     if (made == nullptr) {
         return 0;
     }

@@ -27,6 +27,11 @@ extern "C" {
 #define CHORUS_PLUGIN_ID CHORUS_FOURCC('T', 'z', 'm', 'o')
 #define CHORUS_WHEEL_INDEX CHORUS_FOURCC('r', 'n', 'K', 'D')
 #define CHORUS_WHEEL_VALUE CHORUS_FOURCC('W', 'h', 'e', 'e')
+/* Vendor-specific request (50) with index CHORUS_WHEEL_INDEX and value CHORUS_ZOOM_VALUE: the editor's zoom
+   in percent in the float argument, 100, 150 or 200, or 0 to follow the DPI of the window it opens in.
+   Answers the zoom now in effect (0: refused). An open editor is rebuilt at once; the host then reads the
+   editor rectangle again and resizes its window. */
+#define CHORUS_ZOOM_VALUE CHORUS_FOURCC('Z', 'o', 'o', 'm')
 
 typedef struct EffectDescriptor EffectDescriptor;
 

@@ -194,21 +194,25 @@ void GuiTextField::focusGained(GuiDrawContext* context) {
     if (context != nullptr) {
         area = area.offsetBy(context->getDrawOffset());
     }
+    // The edit window lies over the field at the frame's zoom, its text as large as the field's.
+    const GuiScale scale = ownerFrame->getScale();
+    area = scale.toDevice(area);
+    const std::int32_t pixel = scale.toDevice(1);
     DWORD style = WS_CHILD | WS_VISIBLE | ES_AUTOHSCROLL;
     if (alignment == alignCenter) {
         style |= ES_CENTER;
     } else if (alignment == alignRight) {
         style |= ES_RIGHT;
     }
-    HWND window = CreateWindowExA(0, "EDIT", text, style, area.left, area.top, area.width() + 1,
-                                  area.height() + 1, parent, nullptr, GuiModule::instance(), nullptr);
+    HWND window = CreateWindowExA(0, "EDIT", text, style, area.left, area.top, area.width() + pixel,
+                                  area.height() + pixel, parent, nullptr, GuiModule::instance(), nullptr);
     if (window == nullptr) {
         return;
     }
     editWindow = window;
 
     LOGFONTA font{};
-    font.lfHeight = -GuiDrawContext::fontDefaultSize(textFont);
+    font.lfHeight = -scale.lengthToDevice(GuiDrawContext::fontDefaultSize(textFont));
     font.lfWeight = fontWeightNormal;
     font.lfPitchAndFamily = swissVariablePitch;
     font.lfClipPrecision = strokeClipPrecision;

@@ -23,6 +23,18 @@ bool readSize(GuiBitmapHandle handle, std::int32_t& width, std::int32_t& height)
     return true;
 }
 
+// Copies a w x h block from the source to the device rectangle `to`: exactly when the sizes agree, else
+// stretched by repeating pixels, which keeps key colours and mask bits exact (a zoomed editor).
+void copyBlock(HDC target, const GuiRect& to, HDC source, GuiPoint from, int w, int h, DWORD operation) {
+    if (to.width() == w && to.height() == h) {
+        BitBlt(target, to.left, to.top, w, h, source, from.h, from.v, operation);
+        return;
+    }
+    const int previousMode = SetStretchBltMode(target, COLORONCOLOR);
+    StretchBlt(target, to.left, to.top, to.width(), to.height(), source, from.h, from.v, w, h, operation);
+    SetStretchBltMode(target, previousMode);
+}
+
 } // namespace
 
 GuiBitmap::GuiBitmap(std::int32_t id) : resourceId(id) {
@@ -81,9 +93,8 @@ void GuiBitmap::blit(GuiDrawContext& context, const GuiRect& rect, GuiPoint offs
         return;
     }
     GuiSelection selected(source.get(), bitmap.get());
-    const GuiPoint d = context.getDrawOffset();
-    BitBlt(context.getDC(), rect.left + d.h, rect.top + d.v, rect.width(), rect.height(), source.get(),
-           offset.h, offset.v, SRCCOPY);
+    copyBlock(context.getDC(), context.toDevice(rect), source.get(), offset, rect.width(), rect.height(),
+              SRCCOPY);
 }
 
 void GuiBitmap::blitKeyed(GuiDrawContext& context, const GuiRect& rect, GuiPoint offset) {
@@ -97,40 +108,48 @@ void GuiBitmap::blitKeyed(GuiDrawContext& context, const GuiRect& rect, GuiPoint
             return;
         }
     }
-    const int w = rect.width();
-    const int h = rect.height();
-    if (w <= 0 || h <= 0) {
+    const int sourceW = rect.width();
+    const int sourceH = rect.height();
+    if (sourceW <= 0 || sourceH <= 0) {
         return;
     }
-    const GuiPoint d{rect.left + context.getDrawOffset().h, rect.top + context.getDrawOffset().v};
-    const GuiPoint s = offset;
+    // Composed in device pixels: the piece and its mask are first brought to the zoomed size.
+    const GuiRect device = context.toDevice(rect);
+    const int w = device.width();
+    const int h = device.height();
+    const GuiRect whole{0, 0, w, h};
 
     GuiMemoryDC sourceDC(target);
     GuiMemoryDC maskDC(target);
+    GuiMemoryDC maskPieceDC(target);
     GuiMemoryDC inverseDC(target);
     GuiMemoryDC composeDC(target);
     GuiMemoryDC pieceDC(target);
+    GuiGdiObject maskPiece(CreateBitmap(w, h, 1, 1, nullptr));
     GuiGdiObject inverse(CreateBitmap(w, h, 1, 1, nullptr));
     GuiGdiObject compose(CreateCompatibleBitmap(target, w, h));
     GuiGdiObject piece(CreateCompatibleBitmap(target, w, h));
-    if (!sourceDC || !maskDC || !inverseDC || !composeDC || !pieceDC || !inverse || !compose || !piece) {
+    if (!sourceDC || !maskDC || !maskPieceDC || !inverseDC || !composeDC || !pieceDC || !maskPiece ||
+        !inverse || !compose || !piece) {
         return;
     }
     GuiSelection sourceSel(sourceDC.get(), bitmap.get());
     GuiSelection maskSel(maskDC.get(), keyMask.get());
+    GuiSelection maskPieceSel(maskPieceDC.get(), maskPiece.get());
     GuiSelection inverseSel(inverseDC.get(), inverse.get());
     GuiSelection composeSel(composeDC.get(), compose.get());
     GuiSelection pieceSel(pieceDC.get(), piece.get());
 
     // The memory DCs keep black text and white background colours, so mask bits of 1 combine as all-ones
     // and bits of 0 as zero. The piece is a private copy: the shared bitmap is never touched.
-    BitBlt(pieceDC.get(), 0, 0, w, h, sourceDC.get(), s.h, s.v, SRCCOPY);
-    BitBlt(inverseDC.get(), 0, 0, w, h, maskDC.get(), s.h, s.v, NOTSRCCOPY);
-    BitBlt(composeDC.get(), 0, 0, w, h, target, d.h, d.v, SRCCOPY);
-    BitBlt(composeDC.get(), 0, 0, w, h, maskDC.get(), s.h, s.v, SRCAND);
+    copyBlock(pieceDC.get(), whole, sourceDC.get(), offset, sourceW, sourceH, SRCCOPY);
+    copyBlock(maskPieceDC.get(), whole, maskDC.get(), offset, sourceW, sourceH, SRCCOPY);
+    BitBlt(inverseDC.get(), 0, 0, w, h, maskPieceDC.get(), 0, 0, NOTSRCCOPY);
+    BitBlt(composeDC.get(), 0, 0, w, h, target, device.left, device.top, SRCCOPY);
+    BitBlt(composeDC.get(), 0, 0, w, h, maskPieceDC.get(), 0, 0, SRCAND);
     BitBlt(pieceDC.get(), 0, 0, w, h, inverseDC.get(), 0, 0, SRCAND);
     BitBlt(composeDC.get(), 0, 0, w, h, pieceDC.get(), 0, 0, SRCPAINT);
-    BitBlt(target, d.h, d.v, w, h, composeDC.get(), 0, 0, SRCCOPY);
+    BitBlt(target, device.left, device.top, w, h, composeDC.get(), 0, 0, SRCCOPY);
 }
 
 GuiGdiObject createKeyMask(GuiDCHandle dc, GuiBitmapHandle source, GuiColor color) {

@@ -48,6 +48,7 @@ GuiDrawContext::GuiDrawContext(GuiFrame* frame, GuiDCHandle deviceContext, GuiWi
     : window(forWindow), ownerFrame(frame) {
     if (frame != nullptr) {
         frame->getBounds(clipRect);
+        scale = frame->getScale();
     }
     if (window != nullptr) {
         RECT screen{};
@@ -96,14 +97,24 @@ void GuiDrawContext::detachDC() {
 
 void GuiDrawContext::movePenTo(GuiPoint point) {
     if (dc != nullptr) {
-        MoveToEx(dc, point.h + drawOffset.h, point.v + drawOffset.v, nullptr);
+        const GuiPoint d = linePoint(point);
+        MoveToEx(dc, d.h, d.v, nullptr);
     }
 }
 
 void GuiDrawContext::drawLineTo(GuiPoint point) {
     if (dc != nullptr) {
-        LineTo(dc, point.h + drawOffset.h, point.v + drawOffset.v);
+        const GuiPoint d = linePoint(point);
+        LineTo(dc, d.h, d.v);
     }
+}
+
+GuiPoint GuiDrawContext::linePoint(GuiPoint logical) const noexcept {
+    // A zoomed pen is as wide as a logical pixel; GDI centres it on the path, so the path runs through the
+    // middle of the logical pixel's device block.
+    const GuiPoint d = toDevice(logical);
+    const std::int32_t centre = scale.lengthToDevice(lineWidth) / 2;
+    return {d.h + centre, d.v + centre};
 }
 
 void GuiDrawContext::outlineRect(const GuiRect& rect) {
@@ -120,8 +131,9 @@ void GuiDrawContext::fillRectInterior(const GuiRect& rect) {
     }
     // With a null pen, Rectangle fills exactly (left + 1, top + 1) to (right - 1, bottom - 1) inclusive.
     HGDIOBJ previousPen = SelectObject(dc, GetStockObject(NULL_PEN));
-    Rectangle(dc, rect.left + drawOffset.h + 1, rect.top + drawOffset.v + 1, rect.right + drawOffset.h + 1,
-              rect.bottom + drawOffset.v + 1);
+    const GuiPoint from = toDevice(GuiPoint{rect.left + 1, rect.top + 1});
+    const GuiPoint to = toDevice(GuiPoint{rect.right, rect.bottom});
+    Rectangle(dc, from.h, from.v, to.h + 1, to.v + 1);
     SelectObject(dc, previousPen);
 }
 
@@ -141,7 +153,7 @@ void GuiDrawContext::replacePen() {
         return;
     }
     // The new pen is selected before the old one is deleted, so the DC never holds a deleted object.
-    GuiGdiObject pen(CreatePen(gdiPenStyle, lineWidth, penColor.toColorRef()));
+    GuiGdiObject pen(CreatePen(gdiPenStyle, scale.lengthToDevice(lineWidth), penColor.toColorRef()));
     if (!pen) {
         return;
     }
@@ -177,7 +189,7 @@ void GuiDrawContext::selectFont(FontId id, std::int32_t size, std::int32_t style
         return;
     }
     LOGFONTA font{};
-    font.lfHeight = -fontSize;
+    font.lfHeight = -scale.lengthToDevice(fontSize);
     font.lfWeight = (style & styleBold) != 0 || fontId == boldFontId ? weightBold : weightNormal;
     font.lfItalic = (style & styleItalic) != 0 ? 1 : 0;
     font.lfUnderline = (style & styleUnderline) != 0 ? 1 : 0;
@@ -200,8 +212,7 @@ void GuiDrawContext::printText(const char* text, const GuiRect& rect, bool opaqu
         return;
     }
     SetBkMode(dc, opaque ? OPAQUE : TRANSPARENT);
-    RECT target{rect.left + drawOffset.h, rect.top + drawOffset.v, rect.right + drawOffset.h,
-                rect.bottom + drawOffset.v};
+    GuiRect area = rect;
     UINT format = DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX;
     if (align == alignCenter) {
         format |= DT_CENTER;
@@ -209,8 +220,10 @@ void GuiDrawContext::printText(const char* text, const GuiRect& rect, bool opaqu
         format |= DT_RIGHT;
     } else {
         format |= DT_LEFT;
-        target.left += 1;
+        area.left += 1;
     }
+    const GuiRect d = toDevice(area);
+    RECT target{d.left, d.top, d.right, d.bottom};
     DrawTextA(dc, text, -1, &target, format);
     SetBkMode(dc, TRANSPARENT);
 }
@@ -243,6 +256,9 @@ std::int32_t GuiDrawContext::readMouseState() const {
 void GuiDrawContext::readCursorPosition(GuiPoint& out) const {
     const GuiPoint screen = GuiPlatform::current().readScreenCursor();
     out = {screen.h - windowOrigin.h, screen.v - windowOrigin.v};
+    if (window != nullptr) {
+        out = scale.toLogical(out);
+    }
 }
 
 } // namespace chorus

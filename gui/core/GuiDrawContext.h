@@ -4,6 +4,7 @@
 #include "gui/core/GuiGdiObject.h"
 #include "gui/core/GuiNativeHandles.h"
 #include "gui/core/GuiRect.h"
+#include "gui/core/GuiScale.h"
 
 #include <cstdint>
 
@@ -32,7 +33,9 @@ enum MouseState : std::int32_t {
 };
 
 // A short-lived drawing surface over a device context. It owns the pen, brush and font it creates and
-// puts the DC's own objects back when it goes. Every coordinate gets drawOffset added.
+// puts the DC's own objects back when it goes. Every coordinate gets drawOffset added. Coordinates are
+// logical: the owner frame's zoom turns them into device pixels (lines, text and bitmaps grow with it), and
+// cursor positions come back logical.
 // It is also where drag loops read the live mouse buttons, modifiers and cursor.
 class GuiDrawContext {
 public:
@@ -59,6 +62,16 @@ public:
     std::int32_t readMouseState() const;
     // Screen cursor minus windowOrigin: window coordinates for a context on a window.
     void readCursorPosition(GuiPoint& out) const;
+
+    // The zoom of the owner frame (100 % without one).
+    GuiScale getScale() const noexcept { return scale; }
+    // A logical point of this context (drawOffset included) in device pixels.
+    GuiPoint toDevice(GuiPoint logical) const noexcept {
+        return scale.toDevice(GuiPoint{logical.h + drawOffset.h, logical.v + drawOffset.v});
+    }
+    GuiRect toDevice(const GuiRect& logical) const noexcept {
+        return scale.toDevice(logical.offsetBy(drawOffset));
+    }
 
     GuiPoint getDrawOffset() const noexcept { return drawOffset; }
     void setDrawOffset(GuiPoint offset) noexcept { drawOffset = offset; }
@@ -88,9 +101,11 @@ protected:
 
 private:
     void replacePen();
+    GuiPoint linePoint(GuiPoint logical) const noexcept;
 
     GuiPoint windowOrigin;
     GuiPoint drawOffset;
+    GuiScale scale;
     GuiDCHandle dc = nullptr;
     GuiWindowHandle window = nullptr;
     GuiFrame* ownerFrame = nullptr;

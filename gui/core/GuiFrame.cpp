@@ -74,8 +74,8 @@ void GuiFrame::setRotaryMode(std::int32_t mode) noexcept {
     rotaryMode = mode;
 }
 
-GuiFrame::GuiFrame(const GuiRect& frameBounds, GuiWindowHandle parent, GuiFrameOwner* owner)
-    : GuiView(frameBounds), editor(owner), parentWindow(parent) {
+GuiFrame::GuiFrame(const GuiRect& frameBounds, GuiWindowHandle parent, GuiFrameOwner* owner, GuiScale zoom)
+    : GuiView(frameBounds), editor(owner), parentWindow(parent), scale(zoom) {
     createNativeWindow(parent);
 }
 
@@ -99,9 +99,9 @@ bool GuiFrame::createNativeWindow(GuiWindowHandle parent) {
         return false;
     }
     GuiWindowClass::registerClass();
-    window =
-        CreateWindowExA(0, GuiWindowClass::name(), windowTitle, WS_CHILD | WS_VISIBLE, 0, 0, bounds.width(),
-                        bounds.height(), parent, nullptr, GuiModule::instance(), nullptr);
+    window = CreateWindowExA(0, GuiWindowClass::name(), windowTitle, WS_CHILD | WS_VISIBLE, 0, 0,
+                             scale.toDevice(bounds.width()), scale.toDevice(bounds.height()), parent, nullptr,
+                             GuiModule::instance(), nullptr);
     if (window == nullptr) {
         GuiWindowClass::unregisterClass();
         return false;
@@ -150,7 +150,7 @@ bool GuiFrame::handleWindowMessage(std::uint32_t message, std::uintptr_t wParam,
         }
         PaintScope scope(window);
         GuiDrawContext context(this, scope.get(), window);
-        paintRegion(context, scope.area());
+        paintRegion(context, scale.coveringLogical(scope.area()));
         result = 0;
         return true;
     }
@@ -173,8 +173,8 @@ bool GuiFrame::handleWindowMessage(std::uint32_t message, std::uintptr_t wParam,
         GuiWindowDC windowDC(window);
         GuiDrawContext context(this, windowDC.get(), window);
         const auto position = static_cast<std::uint32_t>(lParam);
-        onMouseDown(context, {static_cast<std::int32_t>(position & 0xFFFFu),
-                              static_cast<std::int32_t>(position >> 16)});
+        onMouseDown(context, scale.toLogical(GuiPoint{static_cast<std::int32_t>(position & 0xFFFFu),
+                                                      static_cast<std::int32_t>(position >> 16)}));
         result = 0;
         return true;
     }
@@ -482,8 +482,7 @@ void GuiFrame::getCursorInWindow(GuiPoint& out) const {
     out = GuiPlatform::current().readScreenCursor();
     RECT screen{};
     if (window != nullptr && GetWindowRect(window, &screen)) {
-        out.h -= screen.left;
-        out.v -= screen.top;
+        out = scale.toLogical(GuiPoint{out.h - screen.left, out.v - screen.top});
     }
 }
 

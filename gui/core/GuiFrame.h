@@ -2,6 +2,7 @@
 
 #include "gui/core/GuiNativeHandles.h"
 #include "gui/core/GuiOleScope.h"
+#include "gui/core/GuiScale.h"
 #include "gui/core/GuiView.h"
 
 #include <array>
@@ -28,6 +29,8 @@ enum CursorShape : std::int32_t {
 // to them, tracks a focus child and a modal child, and turns a control's edit start and end into the
 // owner's edit notices for the parameters linked to the control's tag.
 // There is no mouse-move or capture handling: a pressed view polls the mouse until the button is released.
+// A zoomed frame's window is its bounds times the zoom; the views keep logical coordinates, and every
+// position the frame takes from the window (presses, the cursor, damaged areas) is made logical first.
 class GuiFrame : public GuiView {
 public:
     static constexpr std::int32_t childGrowth = 20;    // entries added when the child array is full
@@ -35,7 +38,7 @@ public:
     static constexpr std::int32_t tagTableSlack = 20;  // spare tags allocated past the highest linked one
 
     // A null parent makes a frame without a window; it must not be painted, idled or given cursors.
-    GuiFrame(const GuiRect& bounds, GuiWindowHandle parent, GuiFrameOwner* editor);
+    GuiFrame(const GuiRect& bounds, GuiWindowHandle parent, GuiFrameOwner* editor, GuiScale scale = {});
 
     void paint(GuiDrawContext& context) override;
     // Restores the background inside rect only and paints the children that touch it.
@@ -85,6 +88,7 @@ public:
     std::int32_t getRotaryMode() const;
     bool enableDropTarget(bool enable);
 
+    GuiScale getScale() const noexcept { return scale; }
     GuiWindowHandle getWindow() const noexcept { return window; }
     GuiWindowHandle getParentWindow() const noexcept { return parentWindow; }
     GuiFrameOwner* getEditor() const noexcept { return editor; }
@@ -114,6 +118,7 @@ private:
 
     GuiFrameOwner* editor = nullptr;
     GuiWindowHandle parentWindow = nullptr;
+    GuiScale scale;
     GuiBitmap* backgroundBitmap = nullptr;
     std::vector<GuiView*> children;
     std::int32_t childCapacity = 0;

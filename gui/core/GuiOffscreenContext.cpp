@@ -19,7 +19,9 @@ GuiOffscreenContext::GuiOffscreenContext(GuiFrame* frame, std::int32_t surfaceWi
         if (!windowDC || !memoryDC.create(windowDC.get())) {
             return;
         }
-        surface.reset(CreateCompatibleBitmap(windowDC.get(), width, height));
+        // Zoomed with the frame: the surface holds device pixels, the views draw on it in logical ones.
+        surface.reset(
+            CreateCompatibleBitmap(windowDC.get(), getScale().toDevice(width), getScale().toDevice(height)));
     }
     if (!surface) {
         return;
@@ -51,9 +53,9 @@ void GuiOffscreenContext::blitTo(GuiDrawContext& destination, GuiRect destRect, 
     if (getDC() == nullptr || destination.getDC() == nullptr) {
         return;
     }
-    const GuiPoint offset = destination.getDrawOffset();
-    BitBlt(destination.getDC(), destRect.left + offset.h, destRect.top + offset.v, destRect.width(),
-           destRect.height(), getDC(), source.h, source.v, SRCCOPY);
+    const GuiRect to = destination.toDevice(destRect);
+    const GuiPoint from = getScale().toDevice(source);
+    BitBlt(destination.getDC(), to.left, to.top, to.width(), to.height(), getDC(), from.h, from.v, SRCCOPY);
 }
 
 } // namespace chorus

@@ -12,8 +12,6 @@ namespace chorus::test {
 namespace {
 
 constexpr int32_t hostVersion = 2400;
-constexpr int hostWidth = 300;
-constexpr int hostHeight = 280;
 
 intptr_t CHORUS_CDECL recordRequest(EffectDescriptor*, int32_t opcode, int32_t index, intptr_t value, void*,
                                     float opt) {
@@ -78,9 +76,9 @@ std::vector<HostRequest> EditorHarness::requests(int32_t opcode) {
     return selected;
 }
 
-EditorHarness::EditorHarness() {
+EditorHarness::EditorHarness(int width, int height) {
     clearRequests();
-    host = std::make_unique<HostWindow>(windowX, windowY, hostWidth, hostHeight);
+    host = std::make_unique<HostWindow>(windowX, windowY, width, height);
     plugin = std::make_unique<ChorusEffect>(recordRequest);
     plugin->initialise();
     // The module's factory is not linked here: the editor is attached the way that factory does it.

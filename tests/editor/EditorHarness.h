@@ -33,7 +33,11 @@ public:
     static constexpr int windowX = 40; // screen position of the host window and so of the editor
     static constexpr int windowY = 40;
 
-    EditorHarness();
+    static constexpr int hostWidth = 300;
+    static constexpr int hostHeight = 280;
+
+    // The host window's client size (large enough for a zoomed editor when asked).
+    explicit EditorHarness(int width = hostWidth, int height = hostHeight);
     ~EditorHarness();
     EditorHarness(const EditorHarness&) = delete;
     EditorHarness& operator=(const EditorHarness&) = delete;
