@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Sourced: null_sink_start WORK SINK... starts a PulseAudio daemon of the test's own (its runtime folder,
 # cookie and state under WORK) with a null sink of each name, the last one the default, each described by
 # its name too (the Windows build lists a device by its description). null_sink_stop ends it by its PID.
