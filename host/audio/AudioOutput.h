@@ -3,6 +3,7 @@
 #include <atomic>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace chorus::host {
 
@@ -16,6 +17,14 @@ public:
     static constexpr int defaultBufferFrames = 1024;
     static constexpr int minBufferFrames = 64;
     static constexpr int maxBufferFrames = 65536;
+
+    // An output the system has, by the name start() takes.
+    struct Device {
+        std::string name;
+        bool isDefault = false;
+    };
+    // The system's outputs; false with a message when there is no sound system to ask.
+    static bool listDevices(std::vector<Device>& devices, std::string& error);
 
     // The device block: the one asked for, else (0) the default.
     static int blockFrames(int requested) noexcept { return requested > 0 ? requested : defaultBufferFrames; }

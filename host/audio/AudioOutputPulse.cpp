@@ -5,6 +5,7 @@
 #include "host/audio/AudioSource.h"
 
 #include <algorithm>
+#include <memory>
 #include <pulse/pulseaudio.h>
 
 namespace chorus::host {
@@ -13,6 +14,7 @@ namespace {
 
 constexpr std::size_t frameBytes = sizeof(float) * AudioSource::channels;
 constexpr std::uint32_t queuedBlocks = 3; // blocks the server holds: the target latency
+constexpr const char* listHint = "; `chorus-host play --list-devices` lists them";
 
 // The threaded main loop's lock for one scope.
 class LoopLock {
@@ -26,7 +28,82 @@ private:
     pa_threaded_mainloop* loop;
 };
 
+// A connection of our own for a question to the server, on a main loop this thread runs.
+struct MainLoopFree {
+    void operator()(pa_mainloop* loop) const noexcept { pa_mainloop_free(loop); }
+};
+struct ContextEnd {
+    void operator()(pa_context* context) const noexcept {
+        pa_context_disconnect(context);
+        pa_context_unref(context);
+    }
+};
+
+// Runs the loop until the operation is done; false when the connection failed first.
+bool finish(pa_mainloop* loop, pa_context* context, pa_operation* operation) {
+    if (operation == nullptr) {
+        return false;
+    }
+    bool ok = true;
+    while (pa_operation_get_state(operation) == PA_OPERATION_RUNNING) {
+        if (!PA_CONTEXT_IS_GOOD(pa_context_get_state(context)) || pa_mainloop_iterate(loop, 1, nullptr) < 0) {
+            ok = false;
+            break;
+        }
+    }
+    pa_operation_unref(operation);
+    return ok;
+}
+
 } // namespace
+
+bool AudioOutput::listDevices(std::vector<Device>& devices, std::string& error) {
+    devices.clear();
+    std::unique_ptr<pa_mainloop, MainLoopFree> loop(pa_mainloop_new());
+    std::unique_ptr<pa_context, ContextEnd> context;
+    if (loop != nullptr) {
+        context.reset(pa_context_new(pa_mainloop_get_api(loop.get()), "chorus-host"));
+    }
+    if (context == nullptr) {
+        error = "cannot start the sound server connection";
+        return false;
+    }
+    if (pa_context_connect(context.get(), nullptr, PA_CONTEXT_NOAUTOSPAWN, nullptr) >= 0) {
+        while (PA_CONTEXT_IS_GOOD(pa_context_get_state(context.get())) &&
+               pa_context_get_state(context.get()) != PA_CONTEXT_READY) {
+            if (pa_mainloop_iterate(loop.get(), 1, nullptr) < 0) {
+                break;
+            }
+        }
+    }
+    if (pa_context_get_state(context.get()) != PA_CONTEXT_READY) {
+        error = std::string("no sound device: cannot reach a PulseAudio server (") +
+                pa_strerror(pa_context_errno(context.get())) + ")";
+        return false;
+    }
+    std::string defaultSink;
+    const auto serverInfo = [](pa_context*, const pa_server_info* info, void* name) {
+        if (info != nullptr && info->default_sink_name != nullptr) {
+            *static_cast<std::string*>(name) = info->default_sink_name;
+        }
+    };
+    const auto sinkInfo = [](pa_context*, const pa_sink_info* info, int last, void* list) {
+        if (last == 0 && info != nullptr && info->name != nullptr) {
+            static_cast<std::vector<Device>*>(list)->push_back({info->name, false});
+        }
+    };
+    if (!finish(loop.get(), context.get(),
+                pa_context_get_server_info(context.get(), serverInfo, &defaultSink)) ||
+        !finish(loop.get(), context.get(),
+                pa_context_get_sink_info_list(context.get(), sinkInfo, &devices))) {
+        error = "the sound server did not answer for its devices";
+        return false;
+    }
+    for (Device& device : devices) {
+        device.isDefault = device.name == defaultSink;
+    }
+    return true;
+}
 
 class AudioOutput::Platform final : public AudioOutput::Backend {
 public:
@@ -158,7 +235,8 @@ public:
                 break;
             }
             if (!PA_STREAM_IS_GOOD(state)) {
-                error = failure(device.empty() ? "no sound device" : "no sound device named " + device);
+                error = device.empty() ? failure("no sound device")
+                                       : failure("no sound device named " + device) + listHint;
                 return false;
             }
             pa_threaded_mainloop_wait(loop);

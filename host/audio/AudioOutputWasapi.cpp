@@ -144,15 +144,34 @@ std::string friendlyName(IMMDevice& device) {
     return name;
 }
 
-// The output device for a --device text: empty for the default, else a number in the list of active
-// outputs or (part of) a device's name.
+std::string deviceId(IMMDevice& device) {
+    LPWSTR id = nullptr;
+    if (FAILED(device.GetId(&id)) || id == nullptr) {
+        return {};
+    }
+    std::string text = narrow(id);
+    CoTaskMemFree(id);
+    return text;
+}
+
+// The active outputs; false with a message when there are none.
+bool activeOutputs(IMMDeviceEnumerator& devices, ComRef<IMMDeviceCollection>& all, UINT& count,
+                   std::string& error) {
+    if (FAILED(devices.EnumAudioEndpoints(eRender, DEVICE_STATE_ACTIVE, all.put())) ||
+        FAILED(all->GetCount(&count)) || count == 0) {
+        error = "no sound device: the system has no audio output";
+        return false;
+    }
+    return true;
+}
+
+// The output device for a --device text: empty for the default, else a device's name as listed, else a
+// number in the list of active outputs or part of a device's name.
 bool findDevice(IMMDeviceEnumerator& devices, const std::string& wanted, ComRef<IMMDevice>& device,
                 std::string& name, std::string& error) {
     ComRef<IMMDeviceCollection> all;
     UINT count = 0;
-    if (FAILED(devices.EnumAudioEndpoints(eRender, DEVICE_STATE_ACTIVE, all.put())) ||
-        FAILED(all->GetCount(&count)) || count == 0) {
-        error = "no sound device: the system has no audio output";
+    if (!activeOutputs(devices, all, count, error)) {
         return false;
     }
     if (wanted.empty()) {
@@ -163,19 +182,56 @@ bool findDevice(IMMDeviceEnumerator& devices, const std::string& wanted, ComRef<
         name = friendlyName(*device.get());
         return true;
     }
-    for (UINT i = 0; i < count; ++i) {
-        if (FAILED(all->Item(i, device.put()))) {
-            continue;
-        }
-        name = friendlyName(*device.get());
-        if (wanted == std::to_string(i) || name.find(wanted) != std::string::npos) {
-            return true;
+    // A listed name is taken whole first: it may be part of another device's name.
+    for (const bool whole : {true, false}) {
+        for (UINT i = 0; i < count; ++i) {
+            if (FAILED(all->Item(i, device.put()))) {
+                continue;
+            }
+            name = friendlyName(*device.get());
+            if (whole ? name == wanted
+                      : wanted == std::to_string(i) || name.find(wanted) != std::string::npos) {
+                return true;
+            }
         }
     }
     device.reset();
     name.clear();
-    error = "no sound device named " + wanted;
+    error = "no sound device named " + wanted + "; `chorus-host play --list-devices` lists them";
     return false;
+}
+
+// The listing, on a thread of the caller's.
+bool listOutputs(std::vector<AudioOutput::Device>& list, std::string& error) {
+    ComScope com;
+    ComRef<IMMDeviceEnumerator> devices;
+    ComRef<IMMDeviceCollection> all;
+    UINT count = 0;
+    if (!com.ok()) {
+        error = "cannot start COM for the device list";
+        return false;
+    }
+    const HRESULT result = CoCreateInstance(__uuidof(MMDeviceEnumerator), nullptr, CLSCTX_ALL,
+                                            __uuidof(IMMDeviceEnumerator), devices.putVoid());
+    if (FAILED(result)) {
+        error = "no sound system: the audio device list is not there (" + hex(result) + ")";
+        return false;
+    }
+    if (!activeOutputs(*devices.get(), all, count, error)) {
+        return false;
+    }
+    ComRef<IMMDevice> device;
+    std::string defaultId;
+    if (SUCCEEDED(devices->GetDefaultAudioEndpoint(eRender, eConsole, device.put()))) {
+        defaultId = deviceId(*device.get());
+    }
+    for (UINT i = 0; i < count; ++i) {
+        if (SUCCEEDED(all->Item(i, device.put()))) {
+            list.push_back(
+                {friendlyName(*device.get()), !defaultId.empty() && deviceId(*device.get()) == defaultId});
+        }
+    }
+    return true;
 }
 
 // Interleaved 32-bit float stereo at the source's rate: what an AudioSource writes, so no conversion is ours.
@@ -195,6 +251,14 @@ WAVEFORMATEXTENSIBLE floatStereo(int rate) {
 }
 
 } // namespace
+
+// On a thread of its own, as the device's COM objects are: the caller's apartment is never touched.
+bool AudioOutput::listDevices(std::vector<Device>& devices, std::string& error) {
+    devices.clear();
+    bool ok = false;
+    std::thread([&] { ok = listOutputs(devices, error); }).join();
+    return ok;
+}
 
 class AudioOutput::Platform final : public AudioOutput::Backend {
 public:

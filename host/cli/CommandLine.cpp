@@ -28,7 +28,7 @@ const std::set<std::string> editorOptions = {"--load",       "--program",    "--
 const std::set<std::string> playOptions = {"--load",       "--program", "--param",  "--at",
                                            "--automation", "--seconds", "--device", "--buffer"};
 const std::set<std::string> logFlag = {"--log"};
-const std::set<std::string> playFlags = {"--log", "--loop"};
+const std::set<std::string> playFlags = {"--log", "--loop", "--list-devices"};
 const std::set<std::string> editorFlags = {"--log", "--play"};
 const std::set<std::string> benchOptions = {"--program", "--param", "--rate", "--block", "--seconds"};
 
@@ -66,7 +66,8 @@ std::string CommandLine::usage(bool withEditor) {
         "  chorus-host play PLUGIN [IN.wav] [--loop] [--load PRESET] [--program N|NAME] [--param "
         "NAME=VALUE]...\n"
         "                   [--at TIME NAME=VALUE|program=N|NAME]... [--automation FILE]\n"
-        "                   [--device NAME] [--buffer FRAMES] [--seconds S] [--log]\n"
+        "                   [--device NAME] [--buffer FRAMES] [--seconds S] [--quiet] [--log]\n"
+        "  chorus-host play --list-devices\n"
         "  chorus-host bench PLUGIN [--seconds S] [--block N] [--rate HZ] [--program N|NAME] [--param ...]\n"
         "  chorus-host validate PLUGIN [--level 1..10] [--seed N] [--minutes M] [--only NAME]\n"
         "                       [--watchdog S] [--report FILE.json|FILE.xml]\n"
@@ -88,7 +89,10 @@ std::string CommandLine::usage(bool withEditor) {
             "  picked), each --param in turn; then --at and --automation change it as it runs.\n"
             "IN - reads standard input; OUT - (or - after --save, --save-program, --screenshot) writes\n"
             "  standard output.\n"
-            "Exit status: 0 done, 1 failed (nothing written), 2 usage error, 3 compare found a difference.\n";
+            "play --seconds S plays S seconds of sound (with --loop too), then what the device holds; the\n"
+            "  position line on standard error shows time / length and the pass; --quiet hides it.\n"
+            "Exit status: 0 done, 1 failed (nothing written), 2 usage error, 3 compare found a difference,\n"
+            "  130 play stopped by Ctrl-C (what was queued still plays).\n";
     return text;
 }
 
@@ -216,6 +220,8 @@ void setFlag(const std::vector<std::string>& args, size_t& i, HostOptions& optio
         options.log = true;
     } else if (arg == "--loop") {
         options.loop = true;
+    } else if (arg == "--list-devices") {
+        options.listDevices = true;
     } else {
         options.play = true;
         if (i + 1 < args.size() && !args[i + 1].empty() && args[i + 1].compare(0, 2, "--") != 0) {
@@ -303,6 +309,9 @@ bool CommandLine::parse(const std::vector<std::string>& args, HostOptions& optio
         } else if (!readOption(args, i, *shape, options, error)) {
             return false;
         }
+    }
+    if (options.listDevices) {
+        return options.arguments.empty() || fail(error, "play --list-devices takes no arguments");
     }
     if (!argumentCountFits(options, *shape, error)) {
         return false;

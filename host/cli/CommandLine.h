@@ -32,6 +32,7 @@ struct HostOptions : SessionOptions {
     std::string device;
     int bufferFrames = 0;
     bool loop = false;
+    bool listDevices = false;  // play: list the outputs instead
     int knobMode = knobLinear; // editor: how knobs follow a drag
 
     static constexpr int knobCircular = 0; // the knob-mode request's values

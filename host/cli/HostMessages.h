@@ -16,6 +16,7 @@ public:
     static constexpr int exitFailure = 1;
     static constexpr int exitUsage = 2;
     static constexpr int exitDifferent = 3;
+    static constexpr int exitInterrupted = 130; // 128 + SIGINT, as shells report it
 
     // Prints "chorus-host: message"; answers exitFailure.
     static int fail(std::FILE* errors, const std::string& message);

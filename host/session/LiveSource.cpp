@@ -50,7 +50,7 @@ Session::Shape LiveSource::sessionShape(const AudioFile& input, int blockFrames,
 LiveSource::LiveSource(HostedPlugin& hosted, const AudioFile& input, int blockSize, bool loop,
                        AutomationSchedule* automation, ChangeLog* sent)
     : scheduler(hosted, automation, blockSize), log(sent), rate(input.sampleRate), looping(loop),
-      total(input.frames()) {
+      total(input.frames()), end(loop ? never : total) {
     signal.resize(static_cast<std::size_t>(total) * channels);
     for (long long i = 0; i < total; ++i) {
         for (int c = 0; c < channels; ++c) {
@@ -72,7 +72,14 @@ LiveSource::LiveSource(HostedPlugin& hosted, const AudioFile& input, int blockSi
     for (auto& buffer : out) {
         outputs.push_back(buffer.data());
     }
-    if (total == 0 && !looping) {
+    if (end == 0) {
+        done.store(true, std::memory_order_release);
+    }
+}
+
+void LiveSource::endAt(long long frames) noexcept {
+    end = std::max(0LL, std::min(end, frames));
+    if (rendered.load(std::memory_order_relaxed) >= end) {
         done.store(true, std::memory_order_release);
     }
 }
@@ -80,6 +87,11 @@ LiveSource::LiveSource(HostedPlugin& hosted, const AudioFile& input, int blockSi
 void LiveSource::render(float* interleaved, int frames) noexcept {
     float loudest = peak.load(std::memory_order_relaxed);
     long long handed = rendered.load(std::memory_order_relaxed);
+    // Past the end the device gets silence: the count stays the sound's, whatever the device asks for.
+    const auto sounding = static_cast<int>(std::min<long long>(frames, end - handed));
+    std::fill_n(interleaved + static_cast<std::ptrdiff_t>(std::max(sounding, 0)) * channels,
+                static_cast<std::ptrdiff_t>(frames - std::max(sounding, 0)) * channels, 0.0f);
+    frames = std::max(sounding, 0);
     while (frames > 0) {
         if (served == made) {
             processBlock();
@@ -99,7 +111,7 @@ void LiveSource::render(float* interleaved, int frames) noexcept {
     }
     rendered.store(handed, std::memory_order_relaxed);
     peak.store(loudest, std::memory_order_relaxed);
-    if (!looping && handed >= total) {
+    if (handed >= end) {
         done.store(true, std::memory_order_release);
     }
 }

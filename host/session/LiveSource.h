@@ -44,8 +44,12 @@ public:
     static Session::Shape sessionShape(const AudioFile& input, int blockFrames, bool loop,
                                        std::optional<double> seconds);
 
-    // Writes frames interleaved stereo frames. Past the end of a non-looping input the plug-in still runs
-    // (its delay lines sound out) on silence, and finished() turns true once the input's last frame is out.
+    // Ends the sound after frames frames (counted from the first handed to the device) when that comes
+    // before the input's end; a looping source then ends too. Call it before the device pulls.
+    void endAt(long long frames) noexcept;
+
+    // Writes frames interleaved stereo frames. finished() turns true once the last frame is out (the input's,
+    // or endAt's); what the device asks for after it is silence, not counted in framesRendered().
     void render(float* interleaved, int frames) noexcept override;
 
     bool finished() const noexcept { return done.load(std::memory_order_acquire); }
@@ -64,6 +68,7 @@ private:
     int rate;
     bool looping;
     long long total = 0;
+    long long end;             // frames to hand out
     long long position = 0;    // in the input
     int made = 0;              // frames of the last block in out
     int served = 0;            // of them, frames handed to the device

@@ -14,10 +14,12 @@
 #include "host/session/ParameterCatalog.h"
 #include "host/session/Session.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -153,6 +155,44 @@ TEST_F(LiveSourceMatchesRender, WhateverTheDeviceAsksForAndAcrossLoops) {
             }
         }
         EXPECT_EQ(wrong, 0) << "first at frame " << first;
+    }
+}
+
+// --seconds' end is counted by the source in frames handed out, so the device's slicing cannot move it: the
+// request that reaches it reports the end, and what is asked after it is silence that is not counted.
+TEST(LiveSourceEnd, EndsOnItsFrameWhateverTheDeviceAsksFor) {
+    const AudioFile input = DemoSignal::generate(rate, 0.4);
+    for (const bool loop : {false, true}) {
+        SCOPED_TRACE(loop ? "looping" : "once");
+        const long long end = loop ? 30001 : 7777; // frames; inside the input, and across two loops
+        HostOptions options;
+        options.modulePath = module;
+        Session session;
+        std::string error;
+        ASSERT_EQ(session.open(options, LiveSource::sessionShape(input, block, loop, std::nullopt), error),
+                  Session::Result::ok)
+            << error;
+        session.plugin().dispatch(opPower, 0, 1);
+        LiveSource source(session.plugin(), input, block, loop, &session.schedule());
+        source.endAt(end);
+        std::vector<float> request;
+        long long asked = 0;
+        for (std::size_t r = 0; asked < end + 5000; ++r) {
+            const int frames = deviceRequests[r % std::size(deviceRequests)];
+            request.assign(static_cast<std::size_t>(frames) * LiveSource::channels, 1.0f);
+            source.render(request.data(), frames);
+            const long long before = asked;
+            asked += frames;
+            EXPECT_EQ(source.finished(), asked >= end) << "request " << r;
+            EXPECT_EQ(source.framesRendered(), std::min(asked, end)) << "request " << r;
+            for (long long i = std::max(before, end); i < asked; ++i) {
+                const auto at = static_cast<std::size_t>(i - before) * LiveSource::channels;
+                ASSERT_EQ(request[at], 0.0f) << "frame " << i << " after the end";
+                ASSERT_EQ(request[at + 1], 0.0f) << "frame " << i << " after the end";
+            }
+        }
+        session.plugin().dispatch(opPower, 0, 0);
+        session.plugin().close();
     }
 }
 

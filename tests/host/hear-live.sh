@@ -16,29 +16,17 @@ while [ $# -gt 0 ] && [ "$1" != "--" ]; do
 done
 shift
 host=("$@")
-command -v pulseaudio >/dev/null && command -v parec >/dev/null || { echo "no pulseaudio/parec"; exit 77; }
+. "$(dirname "$0")/null-sink.sh"
 
 work=$(mktemp -d)
-daemon=
 recorder=
 cleanup() {
   [ -n "$recorder" ] && kill "$recorder" 2>/dev/null && wait "$recorder" 2>/dev/null
-  [ -n "$daemon" ] && kill "$daemon" 2>/dev/null && wait "$daemon" 2>/dev/null
+  null_sink_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
-export XDG_RUNTIME_DIR=$work/run
-mkdir -m 700 "$XDG_RUNTIME_DIR"
-# The daemon's cookie and state stay in the test's own folder.
-HOME=$work pulseaudio -n --daemonize=no --exit-idle-time=-1 --disallow-exit \
-  -L "module-native-protocol-unix auth-anonymous=1" -L "module-null-sink sink_name=heard" \
-  >"$work/daemon.log" 2>&1 &
-daemon=$!
-for _ in $(seq 50); do
-  pactl info >/dev/null 2>&1 && break
-  sleep 0.1
-done
-pactl info >/dev/null 2>&1 || { echo "the PulseAudio daemon did not start"; cat "$work/daemon.log"; exit 1; }
+null_sink_start "$work" heard || exit $?
 
 settings=(--program 2 --param Mix=70 --at 3s program=3 --at 5s..8s Mix=70..30)
 buffer=8192 # frames (0.19 s, three queued): Wine adds its own buffering, and a busy machine needs the margin
@@ -76,8 +64,7 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 sleep 1
-kill "$daemon" && wait "$daemon" 2>/dev/null
-daemon=
+null_sink_stop
 for _ in $(seq 150); do
   kill -0 "$player_pid" 2>/dev/null || break
   sleep 0.1
