@@ -1,27 +1,33 @@
 #!/usr/bin/env bash
 # Runs the command lines README.md shows, as written, in a scratch folder laid out like the repository's root.
 #
-#   tools/readme-commands.sh [--bin DIR] [README]
+#   tools/readme-commands.sh [--bin DIR] [--wine] [README]
 #
 # Every indented block of the README follows a marker line that says what it needs:
 #   <!-- readme-commands: run -->      run here (each block in one shell, so a block's variables carry over)
 #   <!-- readme-commands: sound -->    needs a sound device
-#   <!-- readme-commands: display -->  needs a display and Wine
-#   <!-- readme-commands: wine -->     needs Wine and a Windows build
+#   <!-- readme-commands: display -->  needs a display and Wine (and a sound device to --play)
+#   <!-- readme-commands: wine -->     needs Wine and a Windows build (run with --wine)
 #   <!-- readme-commands: setup -->    installs packages, builds, or writes outside the repository
 #   <!-- readme-commands: text -->     not commands (a file's contents)
 # A block without a marker, a failing command, a user command on the sanitizer build (build/native/) or a
 # Windows program started without tools/wine-run.sh fails the run. DIR (default build/native-release) holds
-# the optimised chorus-host and chorus.so; without them the run is skipped (exit 77).
+# the optimised chorus-host and chorus.so; without them the run is skipped (exit 77). --wine runs the wine blocks
+# too, with the repository's build/win32 and build/win64.
 set -u
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 bin=$root/build/native-release
 readme=$root/README.md
+wine=0
 while [ $# -gt 0 ]; do
   case "$1" in
   --bin)
     bin=$2
     shift 2
+    ;;
+  --wine)
+    wine=1
+    shift
     ;;
   *)
     readme=$1
@@ -63,6 +69,9 @@ awk -v dir="$blocks" '
 # The scratch root: the optimised build where the README expects it, the scripts, and the demo's input.
 ln -s "$bin" "$work/root/build/native-release"
 ln -s "$root/tools" "$work/root/tools"
+for arch in win32 win64; do
+  [ ! -d "$root/build/$arch" ] || ln -s "$root/build/$arch" "$work/root/build/$arch"
+done
 "$bin/chorus-host" generate "$work/root/build/demo/demo-input.wav" --seconds 12 --quiet || exit 1
 
 status=0
@@ -84,6 +93,7 @@ for n in $(seq "$count"); do
       status=1
     fi
   fi
+  [ "$kind" != wine ] || [ "$wine" = 0 ] || kind=run
   case "$kind" in
   run)
     echo "== README.md:$line"
@@ -99,7 +109,7 @@ for n in $(seq "$count"); do
   sound | display | wine | setup)
     case "$kind" in
     sound) why="needs a sound device" ;;
-    display) why="needs a display and Wine" ;;
+    display) why="needs a display and Wine (with --play, a sound device too)" ;;
     wine) why="needs Wine and a Windows build" ;;
     setup) why="installs, builds or writes outside the repository: run by hand" ;;
     esac
