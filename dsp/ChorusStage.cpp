@@ -82,18 +82,20 @@ float ChorusStage::currentPhase() const noexcept {
 }
 
 float ChorusStage::waveA(float phase_) const noexcept {
-    alignas(16) const float phases[lanes] = {phase_, phase_, phase_, phase_};
-    alignas(16) float values[lanes];
-    kernel->waveforms(shape, phases, values, nullptr, lanes);
+    std::array<float, lanes> phases;
+    phases.fill(phase_);
+    std::array<float, lanes> values;
+    kernel->waveforms(shape, phases.data(), values.data(), nullptr, lanes);
     return values[0];
 }
 
 // waveA a quarter cycle later.
 float ChorusStage::waveB(float phase_) const noexcept {
-    alignas(16) const float phases[lanes] = {phase_, phase_, phase_, phase_};
-    alignas(16) float a[lanes];
-    alignas(16) float b[lanes];
-    kernel->waveforms(shape, phases, a, b, lanes);
+    std::array<float, lanes> phases;
+    phases.fill(phase_);
+    std::array<float, lanes> a;
+    std::array<float, lanes> b;
+    kernel->waveforms(shape, phases.data(), a.data(), b.data(), lanes);
     return b[0];
 }
 

@@ -1,7 +1,7 @@
 // The block kernel with AVX2: four double lanes per operation. Only this file's functions are built for
 // AVX2 (GCC's target pragma or clang's target attribute, not a global flag), and the kernel is chosen at run
-// time, so the module still runs on SSE2-only processors. The standard headers come first, outside the pragma, so that none of
-// their inline functions is compiled for AVX2.
+// time, so the module still runs on SSE2-only processors. The standard headers come first, outside the
+// pragma, so that none of their inline functions is compiled for AVX2.
 #include "dsp/StageKernel.h"
 
 #include <bit>
@@ -21,6 +21,7 @@ namespace {
 
 struct Avx2Vectors {
     static constexpr int width = 4;
+    static constexpr int inputStep = 4; // floats per input store
     using D = __m256d;
     using F = __m128;
     using I = __m128i;
@@ -64,8 +65,8 @@ struct Avx2Vectors {
     static F mulF(F a, F b) noexcept { return _mm_mul_ps(a, b); }
     static F loadFloats(const float* p) noexcept { return _mm_loadu_ps(p); }
     static void storeFloats(float* p, F v) noexcept { _mm_storeu_ps(p, v); }
-    static F loadFour(const float* p) noexcept { return _mm_loadu_ps(p); }
-    static void storeFour(float* p, F v) noexcept { _mm_storeu_ps(p, v); }
+    static F loadInputs(const float* p) noexcept { return _mm_loadu_ps(p); }
+    static void storeInputs(float* p, F v) noexcept { _mm_storeu_ps(p, v); }
     static D toDouble(F v) noexcept { return _mm256_cvtps_pd(v); }
     static F toFloat(D v) noexcept { return _mm256_cvtpd_ps(v); }
 

@@ -303,12 +303,12 @@ struct KernelFor {
         }
     }
 
-    // history = input + denormal offset, in float, four at a time whatever the double width.
+    // history = input + denormal offset, in float, V::inputStep at a time whatever the double width.
     static void storeInputs(const float* input, float* history, int frames) noexcept {
         const F offset = V::set1F(k::denormalOffset);
         int j = 0;
-        for (; j + 4 <= frames; j += 4) {
-            V::storeFour(history + j, V::addF(V::loadFour(input + j), offset));
+        for (; j + V::inputStep <= frames; j += V::inputStep) {
+            V::storeInputs(history + j, V::addF(V::loadInputs(input + j), offset));
         }
         for (; j < frames; ++j) {
             history[j] = input[j] + k::denormalOffset;

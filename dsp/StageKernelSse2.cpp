@@ -8,6 +8,7 @@ namespace {
 
 struct Sse2Vectors {
     static constexpr int width = 2;
+    static constexpr int inputStep = 4; // floats per input store
     using D = __m128d;
     using F = __m128; // the low two lanes are used
     using I = __m128i;
@@ -61,8 +62,8 @@ struct Sse2Vectors {
     static void storeFloats(float* p, F v) noexcept {
         _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(v));
     }
-    static F loadFour(const float* p) noexcept { return _mm_loadu_ps(p); }
-    static void storeFour(float* p, F v) noexcept { _mm_storeu_ps(p, v); }
+    static F loadInputs(const float* p) noexcept { return _mm_loadu_ps(p); }
+    static void storeInputs(float* p, F v) noexcept { _mm_storeu_ps(p, v); }
     static D toDouble(F v) noexcept { return _mm_cvtps_pd(v); }
     static F toFloat(D v) noexcept { return _mm_cvtpd_ps(v); }
 

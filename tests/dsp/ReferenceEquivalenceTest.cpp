@@ -17,8 +17,10 @@ namespace {
 // Every kernel this processor runs; each must give the model's bits.
 std::vector<KernelIsa> kernels() {
     std::vector<KernelIsa> isas{KernelIsa::sse2};
-    if (StageKernel::supported(KernelIsa::avx2)) {
-        isas.push_back(KernelIsa::avx2);
+    for (KernelIsa isa : {KernelIsa::avx2, KernelIsa::avx512}) {
+        if (StageKernel::supported(isa)) {
+            isas.push_back(isa);
+        }
     }
     return isas;
 }
