@@ -149,8 +149,8 @@ void ChorusStage::fillRamps(int frames, bool twoTaps) noexcept {
     }
 }
 
-// Each block first stores its inputs and ramp values, then the kernel computes it whole. Outputs are
-// written last, so they may be the input buffers.
+// Each block first stores its inputs and ramp values, then the kernel computes it whole from those copies.
+// Outputs are written only after, so they may be the input buffers.
 void ChorusStage::render(const float* inL, const float* inR, float* outL, float* outR, int frames) noexcept {
     const bool twoTaps = outR != nullptr;
     while (frames > 0) {
@@ -169,6 +169,9 @@ void ChorusStage::render(const float* inL, const float* inR, float* outL, float*
             }
         }
         fillRamps(n, twoTaps);
+        // A block of whole lane groups is written straight into the outputs; a shorter one goes through
+        // the stage's own arrays, as the kernel writes whole groups.
+        const bool direct = n % lanes == 0;
         const StageBlock block{left,
                                inR != nullptr ? right : left,
                                depthA.data(),
@@ -177,20 +180,25 @@ void ChorusStage::render(const float* inL, const float* inR, float* outL, float*
                                phase.data(),
                                modA.data(),
                                modB.data(),
-                               outA.data(),
-                               outB.data(),
+                               direct ? outL : outA.data(),
+                               direct ? outR : outB.data(),
                                frameCounter,
                                phaseIncrement,
                                shape,
                                lineLength,
-                               n};
+                               n,
+                               depthHeld,
+                               wetHeld};
         if (twoTaps) {
             kernel->renderPair(block);
-            std::copy_n(outA.data(), n, outL);
-            std::copy_n(outB.data(), n, outR);
         } else {
             kernel->renderMono(block);
+        }
+        if (!direct) {
             std::copy_n(outA.data(), n, outL);
+            if (twoTaps) {
+                std::copy_n(outB.data(), n, outR);
+            }
         }
         historyEnd += n;
         frameCounter += static_cast<std::uint64_t>(n);

@@ -34,6 +34,10 @@ struct StageBlock {
     int shape;                // 0 ramp, 1 sine, 2 trapezoid
     int lineLength;
     int frames;
+    // Whether every entry of the depth arrays (both, with two taps) holds depthA[0], and of wet wet[0]: the
+    // kernel then computes what follows from them once per block.
+    bool depthHeld = false;
+    bool wetHeld = false;
 };
 
 // The chorus stage's arithmetic a block at a time: waveform phases, waveform values, tap positions,

@@ -39,6 +39,8 @@ struct Avx2Vectors {
     static D greaterEqual(D a, D b) noexcept { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
     static D select(D mask, D a, D b) noexcept { return _mm256_blendv_pd(b, a, mask); }
     static D andMask(D a, D b) noexcept { return _mm256_and_pd(a, b); }
+    static D orMask(D a, D b) noexcept { return _mm256_or_pd(a, b); }
+    static bool any(D mask) noexcept { return _mm256_movemask_pd(mask) != 0; }
     static D xorBits(D a, D b) noexcept { return _mm256_xor_pd(a, b); }
     static D truncateSmall(D x) noexcept {
         return _mm256_round_pd(x, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
@@ -72,7 +74,7 @@ struct Avx2Vectors {
 
     // base[index - 1] into older and base[index] into newer: one 8-byte load per lane, cheaper than
     // two gathers.
-    static void loadPairs(const float* base, I index, F& older, F& newer) noexcept {
+    static void loadPairs(const float* base, I index, int, int, F& older, F& newer) noexcept {
         const float* p = base - 1;
         const __m128i p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + _mm_cvtsi128_si32(index)));
         const __m128i p1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + _mm_extract_epi32(index, 1)));

@@ -29,6 +29,8 @@ struct Sse2Vectors {
     }
 
     static D andMask(D a, D b) noexcept { return _mm_and_pd(a, b); }
+    static D orMask(D a, D b) noexcept { return _mm_or_pd(a, b); }
+    static bool any(D mask) noexcept { return _mm_movemask_pd(mask) != 0; }
     static D xorBits(D a, D b) noexcept { return _mm_xor_pd(a, b); }
     // Toward zero through a 32-bit integer and back: exact for |x| < 2^31.
     static D truncateSmall(D x) noexcept { return _mm_cvtepi32_pd(_mm_cvttpd_epi32(x)); }
@@ -68,7 +70,7 @@ struct Sse2Vectors {
     static F toFloat(D v) noexcept { return _mm_cvtpd_ps(v); }
 
     // base[index - 1] into older and base[index] into newer, per lane: one 8-byte load per lane.
-    static void loadPairs(const float* base, I index, F& older, F& newer) noexcept {
+    static void loadPairs(const float* base, I index, int, int, F& older, F& newer) noexcept {
         const int i0 = _mm_cvtsi128_si32(index);
         const int i1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 1));
         const I p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(base + i0 - 1));
