@@ -39,8 +39,10 @@ struct Avx2Vectors {
     static D greaterEqual(D a, D b) noexcept { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
     static D select(D mask, D a, D b) noexcept { return _mm256_blendv_pd(b, a, mask); }
     static D andMask(D a, D b) noexcept { return _mm256_and_pd(a, b); }
-    static D orMask(D a, D b) noexcept { return _mm256_or_pd(a, b); }
-    static bool any(D mask) noexcept { return _mm256_movemask_pd(mask) != 0; }
+    static bool anyOutside(D v, D low, D high) noexcept {
+        return _mm256_movemask_pd(
+                   _mm256_or_pd(_mm256_cmp_pd(v, low, _CMP_LT_OQ), _mm256_cmp_pd(v, high, _CMP_GE_OQ))) != 0;
+    }
     static D xorBits(D a, D b) noexcept { return _mm256_xor_pd(a, b); }
     static D truncateSmall(D x) noexcept {
         return _mm256_round_pd(x, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);

@@ -50,8 +50,22 @@ struct Avx512Vectors {
     static D greaterEqual(D a, D b) noexcept { return fromMask(_mm512_cmp_pd_mask(a, b, _CMP_GE_OS)); }
     static D select(D mask, D a, D b) noexcept { return _mm512_mask_blend_pd(toMask(mask), b, a); }
     static D andMask(D a, D b) noexcept { return _mm512_and_pd(a, b); }
-    static D orMask(D a, D b) noexcept { return _mm512_or_pd(a, b); }
-    static bool any(D mask) noexcept { return toMask(mask) != 0; }
+    static bool anyOutside(D v, D low, D high) noexcept {
+        return (_mm512_cmp_pd_mask(v, low, _CMP_LT_OS) | _mm512_cmp_pd_mask(v, high, _CMP_GE_OS)) != 0;
+    }
+    // Odd quadrants exchange sin and cos; sin is negative in quadrants 2 and 3, cos in 1 and 2 (bit 1 of
+    // n + 1 is bit 1 of n flipped by bit 0).
+    static void applyQuadrant(I quadrant, D s, D c, D& sine, D& cosine) noexcept {
+        const __m512i n = _mm512_cvtepi32_epi64(quadrant);
+        const __mmask8 odd = _mm512_test_epi64_mask(n, _mm512_set1_epi64(1));
+        const __mmask8 sineNegative = _mm512_test_epi64_mask(n, _mm512_set1_epi64(2));
+        const __mmask8 cosineNegative = _kxor_mask8(sineNegative, odd);
+        const D signBit = _mm512_set1_pd(-0.0);
+        sine = _mm512_mask_blend_pd(odd, s, c);
+        cosine = _mm512_mask_blend_pd(odd, c, s);
+        sine = _mm512_mask_xor_pd(sine, sineNegative, sine, signBit);
+        cosine = _mm512_mask_xor_pd(cosine, cosineNegative, cosine, signBit);
+    }
     static D xorBits(D a, D b) noexcept { return _mm512_xor_pd(a, b); }
     static D truncateSmall(D x) noexcept {
         return _mm512_roundscale_pd(x, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);

@@ -105,10 +105,10 @@ struct KernelFor {
                 const D x = V::mul(counter, inc);
                 D q = V::truncateSmall(V::mul(x, V::set1(1.0 / k::twoPiDouble)));
                 D r = remainder(x, q);
-                const D above = V::greaterEqual(r, V::set1(k::twoPiDouble));
-                const D below = V::less(r, V::set1(0.0));
                 // Lanes without a correction would add 0 to q >= 0 and get the same q and r back.
-                if (V::any(V::orMask(above, below))) {
+                if (V::anyOutside(r, V::set1(0.0), V::set1(k::twoPiDouble))) {
+                    const D above = V::greaterEqual(r, V::set1(k::twoPiDouble));
+                    const D below = V::less(r, V::set1(0.0));
                     q = V::add(q, V::sub(V::andMask(above, V::set1(1.0)), V::andMask(below, V::set1(1.0))));
                     r = remainder(x, q);
                 }
@@ -188,7 +188,12 @@ struct KernelFor {
         const D c = V::add(w, V::add(V::sub(V::sub(one, w), hz), V::sub(V::mul(z, q), V::mul(a, t))));
 
         // Quadrant n mod 4: odd quadrants exchange sin and cos; sin is negative in quadrants 2 and 3, cos
-        // in 1 and 2. Done on the bits, so n = 4 is quadrant 0 again.
+        // in 1 and 2. Done on the bits, so n = 4 is quadrant 0 again. A kernel with lane masks does it its
+        // way.
+        if constexpr (requires { V::applyQuadrant(quadrant, s, c, sine, cosine); }) {
+            V::applyQuadrant(quadrant, s, c, sine, cosine);
+            return;
+        }
         const D exchange = V::andMask(V::xorBits(s, c), V::bitMask(quadrant, 1));
         const D signBit = V::set1(-0.0);
         const D sineSign = V::andMask(V::bitMask(quadrant, 2), signBit);
@@ -244,8 +249,10 @@ struct KernelFor {
     // A waveform or depth value that is not finite, or a d below 1, would index outside the history: d is
     // held to [1, L] first (NaN to 1, as max(NaN, 1) gives its second operand), which finite values inside
     // the range never notice.
+    // k * 0.5, which the tap multiplies by: (scaled * 0.5) * k == scaled * (k * 0.5), as halving either
+    // factor is exact.
     static D depthSteps(F depth) noexcept {
-        return V::truncateSmall(V::add(V::toDouble(depth), V::set1(0.5)));
+        return V::mul(V::truncateSmall(V::add(V::toDouble(depth), V::set1(0.5))), V::set1(0.5));
     }
 
     // What the taps need of the line: its length for the clamps, and the history indexes around the
@@ -261,13 +268,17 @@ struct KernelFor {
               end(padded(b.frames)) {}
     };
 
-    static F tap(const float* history, typename V::I frame, D k, F modulation, const Line& line) noexcept {
+    static F tap(const float* history, typename V::I frame, D halfK, F modulation,
+                 const Line& line) noexcept {
         const D length = line.length;
         const D scaled = V::toDouble(V::addF(V::mulF(modulation, V::set1F(k::sweepScale)), V::set1F(1.0f)));
-        const D raw = V::add(V::mul(V::mul(scaled, V::set1(0.5)), k), V::set1(1.0));
+        const D raw = V::add(V::mul(scaled, halfK), V::set1(1.0));
         const D d = V::min(V::max(raw, V::set1(1.0)), length);
-        const typename V::I i = V::toInt(V::min(d, line.belowLength));
-        const D f = V::sub(d, V::intToDouble(i));
+        // The whole part once as integer for the index and once in double for f: 1 <= d <= L, so both
+        // are exact, and rounding in place costs less than converting back.
+        const D whole = V::min(d, line.belowLength);
+        const typename V::I i = V::toInt(whole);
+        const D f = V::sub(d, V::truncateSmall(whole));
         F older, newer;
         V::loadPairs(history, V::subInt(frame, i), line.first, line.end, older, newer);
         return V::toFloat(V::add(V::toDouble(newer), V::mul(V::toDouble(V::subF(older, newer)), f)));

@@ -29,8 +29,9 @@ struct Sse2Vectors {
     }
 
     static D andMask(D a, D b) noexcept { return _mm_and_pd(a, b); }
-    static D orMask(D a, D b) noexcept { return _mm_or_pd(a, b); }
-    static bool any(D mask) noexcept { return _mm_movemask_pd(mask) != 0; }
+    static bool anyOutside(D v, D low, D high) noexcept {
+        return _mm_movemask_pd(_mm_or_pd(_mm_cmplt_pd(v, low), _mm_cmpge_pd(v, high))) != 0;
+    }
     static D xorBits(D a, D b) noexcept { return _mm_xor_pd(a, b); }
     // Toward zero through a 32-bit integer and back: exact for |x| < 2^31.
     static D truncateSmall(D x) noexcept { return _mm_cvtepi32_pd(_mm_cvttpd_epi32(x)); }
