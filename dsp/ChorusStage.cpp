@@ -35,11 +35,12 @@ ChorusStage::ChorusStage(float sampleRate_)
       depthRamp(rampStepSize), wetRamp(rampStepSize), sampleRate(clampedSampleRate(sampleRate_)) {
     inverseSampleRate = static_cast<float>(1.0 / sampleRate);
     lineLength = truncateToInt(static_cast<float>(sampleRate) * lineMilliseconds * secondsPerMillisecond);
-    // The line starts silent: lineLength zeros before the first input.
-    const auto capacity = static_cast<std::size_t>(lineLength + historyFrames + lanes);
+    // The line starts silent: lineLength zeros before the first input. The kernel's margins around it
+    // are read but never used.
+    const auto capacity = static_cast<std::size_t>(margin + lineLength + historyFrames + lanes + margin);
     historyL.assign(capacity, 0.0f);
     historyR.assign(capacity, 0.0f);
-    historyEnd = lineLength;
+    historyEnd = margin + lineLength;
     setRate(startRateHz);
     wetRamp.setTarget(1.0f);
     setDelaySamples(startDelaySamples);
@@ -115,13 +116,13 @@ void ChorusStage::processStereo(const float* const inputs[2], float* const outpu
 // Moves the last lineLength inputs back to the start once the history has no room for another block.
 void ChorusStage::makeRoom(int frames) noexcept {
     const int padded = (frames + lanes - 1) / lanes * lanes;
-    if (historyEnd + padded <= static_cast<int>(historyL.size())) {
+    if (historyEnd + padded + margin <= static_cast<int>(historyL.size())) {
         return;
     }
     const auto keep = static_cast<std::ptrdiff_t>(lineLength);
-    std::copy(historyL.begin() + historyEnd - keep, historyL.begin() + historyEnd, historyL.begin());
-    std::copy(historyR.begin() + historyEnd - keep, historyR.begin() + historyEnd, historyR.begin());
-    historyEnd = lineLength;
+    std::copy(historyL.begin() + historyEnd - keep, historyL.begin() + historyEnd, historyL.begin() + margin);
+    std::copy(historyR.begin() + historyEnd - keep, historyR.begin() + historyEnd, historyR.begin() + margin);
+    historyEnd = margin + lineLength;
 }
 
 // A ramp that has stopped leaves its arrays alone once they hold its value across the whole block.

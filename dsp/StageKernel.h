@@ -19,7 +19,9 @@ enum class KernelIsa { sse2, avx2, avx512 };
 // only earlier frames and writes only its outputs. Arrays hold `frames` rounded up to StageKernel::lanes
 // entries; the extra lanes are computed and ignored.
 struct StageBlock {
-    const float* historyL; // the block's first input; the lineLength inputs before it precede it
+    // The block's first input; the lineLength inputs before it precede it. StageKernel::readMargin floats
+    // before those and after the block's padded end must be readable; their values never reach the outputs.
+    const float* historyL;
     const float* historyR; // the same pointer as historyL when one input feeds both taps
     const float* depthA;   // depth ramp value of tap A per frame, in samples
     const float* depthB;   // tap B (two-output blocks only)
@@ -45,6 +47,7 @@ struct StageBlock {
 struct StageKernel {
     static constexpr int lanes = 8;         // arrays are padded to a multiple of this: the widest kernel's
     static constexpr int blockFrames = 256; // most frames one call takes
+    static constexpr int readMargin = 16;   // floats around the history a kernel may read and ignore
 
     // One input, one output: tap A only, reading historyL.
     void (*renderMono)(const StageBlock& block) noexcept;

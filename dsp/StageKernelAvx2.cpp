@@ -76,7 +76,7 @@ struct Avx2Vectors {
 
     // base[index - 1] into older and base[index] into newer: one 8-byte load per lane, cheaper than
     // two gathers.
-    static void loadPairs(const float* base, I index, int, int, F& older, F& newer) noexcept {
+    static void loadPairs(const float* base, I index, F& older, F& newer) noexcept {
         const float* p = base - 1;
         const __m128i p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + _mm_cvtsi128_si32(index)));
         const __m128i p1 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(p + _mm_extract_epi32(index, 1)));

@@ -5,7 +5,6 @@
 
 #if CHORUS_AVX512_KERNEL
 
-#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -95,23 +94,22 @@ struct Avx512Vectors {
     static D toDouble(F v) noexcept { return _mm512_cvtps_pd(v); }
     static F toFloat(D v) noexcept { return _mm512_cvtpd_ps(v); }
 
-    // base[index - 1] into older and base[index] into newer, for indexes with index - 1 >= first and
-    // index < end. Neighbouring frames read neighbouring samples, so the eight pairs mostly lie in one
-    // window of sixteen samples: one load and two permutations. Pairs spread wider take a gather.
-    static void loadPairs(const float* base, I index, int first, int end, F& older, F& newer) noexcept {
-        if (end - first >= windowSize) {
-            const int start =
-                std::clamp(_mm256_cvtsi256_si32(index) - 1 - windowSlack, first, end - windowSize);
-            const I offset = _mm256_sub_epi32(index, _mm256_set1_epi32(start + 1));
-            if (_mm256_cmple_epu32_mask(offset, _mm256_set1_epi32(windowSize - 2)) == 0xFF) {
-                const __m512 window = _mm512_loadu_ps(base + start);
-                const __m512i olderAt = _mm512_castsi256_si512(offset);
-                const __m512i newerAt =
-                    _mm512_castsi256_si512(_mm256_add_epi32(offset, _mm256_set1_epi32(1)));
-                older = _mm512_castps512_ps256(_mm512_permutexvar_ps(olderAt, window));
-                newer = _mm512_castps512_ps256(_mm512_permutexvar_ps(newerAt, window));
-                return;
-            }
+    // base[index - 1] into older and base[index] into newer. Neighbouring frames read neighbouring
+    // samples, so the eight pairs mostly lie in one window of sixteen samples starting just before the
+    // first lane's: one load (inside the history's margins) and two permutations. Pairs spread wider take
+    // a gather.
+    static void loadPairs(const float* base, I index, F& older, F& newer) noexcept {
+        static_assert(windowSlack < StageKernel::readMargin &&
+                      windowSize - windowSlack < StageKernel::readMargin);
+        const I firstLane = _mm256_broadcastd_epi32(_mm256_castsi256_si128(index));
+        const I olderAt =
+            _mm256_add_epi32(_mm256_sub_epi32(index, firstLane), _mm256_set1_epi32(windowSlack));
+        if (_mm256_cmple_epu32_mask(olderAt, _mm256_set1_epi32(windowSize - 2)) == 0xFF) {
+            const __m512 window = _mm512_loadu_ps(base + _mm256_cvtsi256_si32(index) - 1 - windowSlack);
+            const I newerAt = _mm256_add_epi32(olderAt, _mm256_set1_epi32(1));
+            older = _mm512_castps512_ps256(_mm512_permutexvar_ps(_mm512_castsi256_si512(olderAt), window));
+            newer = _mm512_castps512_ps256(_mm512_permutexvar_ps(_mm512_castsi256_si512(newerAt), window));
+            return;
         }
         const __m512i pairs = _mm512_i32gather_epi64(index, base - 1, 4);
         older = _mm256_castsi256_ps(_mm512_cvtepi64_epi32(pairs));

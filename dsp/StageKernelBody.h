@@ -255,17 +255,13 @@ struct KernelFor {
         return V::mul(V::truncateSmall(V::add(V::toDouble(depth), V::set1(0.5))), V::set1(0.5));
     }
 
-    // What the taps need of the line: its length for the clamps, and the history indexes around the
-    // block's first input that may be read, [first, end).
+    // The line length the taps are held to.
     struct Line {
         D length;
         D belowLength;
-        int first;
-        int end;
         explicit Line(const StageBlock& b) noexcept
             : length(V::set1(static_cast<double>(b.lineLength))),
-              belowLength(V::set1(static_cast<double>(b.lineLength) - 0.5)), first(-b.lineLength),
-              end(padded(b.frames)) {}
+              belowLength(V::set1(static_cast<double>(b.lineLength) - 0.5)) {}
     };
 
     static F tap(const float* history, typename V::I frame, D halfK, F modulation,
@@ -280,7 +276,7 @@ struct KernelFor {
         const typename V::I i = V::toInt(whole);
         const D f = V::sub(d, V::truncateSmall(whole));
         F older, newer;
-        V::loadPairs(history, V::subInt(frame, i), line.first, line.end, older, newer);
+        V::loadPairs(history, V::subInt(frame, i), older, newer);
         return V::toFloat(V::add(V::toDouble(newer), V::mul(V::toDouble(V::subF(older, newer)), f)));
     }
 

@@ -71,7 +71,7 @@ struct Sse2Vectors {
     static F toFloat(D v) noexcept { return _mm_cvtpd_ps(v); }
 
     // base[index - 1] into older and base[index] into newer, per lane: one 8-byte load per lane.
-    static void loadPairs(const float* base, I index, int, int, F& older, F& newer) noexcept {
+    static void loadPairs(const float* base, I index, F& older, F& newer) noexcept {
         const int i0 = _mm_cvtsi128_si32(index);
         const int i1 = _mm_cvtsi128_si32(_mm_shuffle_epi32(index, 1));
         const I p0 = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(base + i0 - 1));
