@@ -13,14 +13,15 @@ namespace {
 constexpr int blockFrames = 512;
 constexpr double sampleRate = 44100.0;
 
-// Arguments: number of inputs (1: one in, two out; 2: stereo), stages, shape, kernel (0 SSE2, 1 AVX2).
+// Arguments: number of inputs (1: one in, two out; 2: stereo), stages, shape, kernel (0 SSE2, 1 AVX2,
+// 2 AVX-512).
 void renderBlocks(benchmark::State& state) {
     const int inputs = static_cast<int>(state.range(0));
     chorus::ChorusParameterSet set;
     set.setRealValue(chorus::paramStages, static_cast<float>(state.range(1)));
     set.setRealValue(chorus::paramShape, static_cast<float>(state.range(2)));
     set.setRealValue(chorus::paramDelay, 3.0f);
-    const auto isa = state.range(3) == 0 ? chorus::KernelIsa::sse2 : chorus::KernelIsa::avx2;
+    const auto isa = static_cast<chorus::KernelIsa>(state.range(3));
     if (!chorus::StageKernel::supported(isa)) {
         state.SkipWithError("kernel not supported by this processor");
         return;
@@ -62,7 +63,7 @@ void renderBlocks(benchmark::State& state) {
 } // namespace
 
 BENCHMARK(renderBlocks)
-    ->ArgNames({"inputs", "stages", "shape", "avx2"})
-    ->ArgsProduct({{1, 2}, {1, 4}, {0, 1, 2}, {0, 1}});
+    ->ArgNames({"inputs", "stages", "shape", "isa"})
+    ->ArgsProduct({{1, 2}, {1, 4}, {0, 1, 2}, {0, 1, 2}});
 
 BENCHMARK_MAIN();

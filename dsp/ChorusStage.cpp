@@ -35,11 +35,12 @@ ChorusStage::ChorusStage(float sampleRate_)
       depthRamp(rampStepSize), wetRamp(rampStepSize), sampleRate(clampedSampleRate(sampleRate_)) {
     inverseSampleRate = static_cast<float>(1.0 / sampleRate);
     lineLength = truncateToInt(static_cast<float>(sampleRate) * lineMilliseconds * secondsPerMillisecond);
-    // The line starts silent: lineLength zeros before the first input.
-    const auto capacity = static_cast<std::size_t>(lineLength + historyFrames + lanes);
+    // The line starts silent: lineLength zeros before the first input. The kernel's margins around it
+    // are read but never used.
+    const auto capacity = static_cast<std::size_t>(margin + lineLength + historyFrames + lanes + margin);
     historyL.assign(capacity, 0.0f);
     historyR.assign(capacity, 0.0f);
-    historyEnd = lineLength;
+    historyEnd = margin + lineLength;
     setRate(startRateHz);
     wetRamp.setTarget(1.0f);
     setDelaySamples(startDelaySamples);
@@ -82,18 +83,20 @@ float ChorusStage::currentPhase() const noexcept {
 }
 
 float ChorusStage::waveA(float phase_) const noexcept {
-    alignas(16) const float phases[lanes] = {phase_, phase_, phase_, phase_};
-    alignas(16) float values[lanes];
-    kernel->waveforms(shape, phases, values, nullptr, lanes);
+    std::array<float, lanes> phases;
+    phases.fill(phase_);
+    std::array<float, lanes> values;
+    kernel->waveforms(shape, phases.data(), values.data(), nullptr, lanes);
     return values[0];
 }
 
 // waveA a quarter cycle later.
 float ChorusStage::waveB(float phase_) const noexcept {
-    alignas(16) const float phases[lanes] = {phase_, phase_, phase_, phase_};
-    alignas(16) float a[lanes];
-    alignas(16) float b[lanes];
-    kernel->waveforms(shape, phases, a, b, lanes);
+    std::array<float, lanes> phases;
+    phases.fill(phase_);
+    std::array<float, lanes> a;
+    std::array<float, lanes> b;
+    kernel->waveforms(shape, phases.data(), a.data(), b.data(), lanes);
     return b[0];
 }
 
@@ -113,13 +116,13 @@ void ChorusStage::processStereo(const float* const inputs[2], float* const outpu
 // Moves the last lineLength inputs back to the start once the history has no room for another block.
 void ChorusStage::makeRoom(int frames) noexcept {
     const int padded = (frames + lanes - 1) / lanes * lanes;
-    if (historyEnd + padded <= static_cast<int>(historyL.size())) {
+    if (historyEnd + padded + margin <= static_cast<int>(historyL.size())) {
         return;
     }
     const auto keep = static_cast<std::ptrdiff_t>(lineLength);
-    std::copy(historyL.begin() + historyEnd - keep, historyL.begin() + historyEnd, historyL.begin());
-    std::copy(historyR.begin() + historyEnd - keep, historyR.begin() + historyEnd, historyR.begin());
-    historyEnd = lineLength;
+    std::copy(historyL.begin() + historyEnd - keep, historyL.begin() + historyEnd, historyL.begin() + margin);
+    std::copy(historyR.begin() + historyEnd - keep, historyR.begin() + historyEnd, historyR.begin() + margin);
+    historyEnd = margin + lineLength;
 }
 
 // A ramp that has stopped leaves its arrays alone once they hold its value across the whole block.
@@ -147,8 +150,8 @@ void ChorusStage::fillRamps(int frames, bool twoTaps) noexcept {
     }
 }
 
-// Each block first stores its inputs and ramp values, then the kernel computes it whole. Outputs are
-// written last, so they may be the input buffers.
+// Each block first stores its inputs and ramp values, then the kernel computes it whole from those copies.
+// Outputs are written only after, so they may be the input buffers.
 void ChorusStage::render(const float* inL, const float* inR, float* outL, float* outR, int frames) noexcept {
     const bool twoTaps = outR != nullptr;
     while (frames > 0) {
@@ -167,6 +170,9 @@ void ChorusStage::render(const float* inL, const float* inR, float* outL, float*
             }
         }
         fillRamps(n, twoTaps);
+        // A block of whole lane groups is written straight into the outputs; a shorter one goes through
+        // the stage's own arrays, as the kernel writes whole groups.
+        const bool direct = n % lanes == 0;
         const StageBlock block{left,
                                inR != nullptr ? right : left,
                                depthA.data(),
@@ -175,20 +181,25 @@ void ChorusStage::render(const float* inL, const float* inR, float* outL, float*
                                phase.data(),
                                modA.data(),
                                modB.data(),
-                               outA.data(),
-                               outB.data(),
+                               direct ? outL : outA.data(),
+                               direct ? outR : outB.data(),
                                frameCounter,
                                phaseIncrement,
                                shape,
                                lineLength,
-                               n};
+                               n,
+                               depthHeld,
+                               wetHeld};
         if (twoTaps) {
             kernel->renderPair(block);
-            std::copy_n(outA.data(), n, outL);
-            std::copy_n(outB.data(), n, outR);
         } else {
             kernel->renderMono(block);
+        }
+        if (!direct) {
             std::copy_n(outA.data(), n, outL);
+            if (twoTaps) {
+                std::copy_n(outB.data(), n, outR);
+            }
         }
         historyEnd += n;
         frameCounter += static_cast<std::uint64_t>(n);

@@ -56,6 +56,7 @@ public:
 
 private:
     static constexpr int lanes = StageKernel::lanes;
+    static constexpr int margin = StageKernel::readMargin;
     static constexpr int blockFrames = StageKernel::blockFrames;
     // Inputs kept between moves of the last lineLength of them back to the start of the history.
     static constexpr int historyFrames = 8 * blockFrames;

@@ -1,7 +1,7 @@
 // The block kernel with AVX2: four double lanes per operation. Only this file's functions are built for
 // AVX2 (GCC's target pragma or clang's target attribute, not a global flag), and the kernel is chosen at run
-// time, so the module still runs on SSE2-only processors. The standard headers come first, outside the pragma, so that none of
-// their inline functions is compiled for AVX2.
+// time, so the module still runs on SSE2-only processors. The standard headers come first, outside the
+// pragma, so that none of their inline functions is compiled for AVX2.
 #include "dsp/StageKernel.h"
 
 #include <bit>
@@ -21,6 +21,7 @@ namespace {
 
 struct Avx2Vectors {
     static constexpr int width = 4;
+    static constexpr int inputStep = 4; // floats per input store
     using D = __m256d;
     using F = __m128;
     using I = __m128i;
@@ -38,6 +39,10 @@ struct Avx2Vectors {
     static D greaterEqual(D a, D b) noexcept { return _mm256_cmp_pd(a, b, _CMP_GE_OQ); }
     static D select(D mask, D a, D b) noexcept { return _mm256_blendv_pd(b, a, mask); }
     static D andMask(D a, D b) noexcept { return _mm256_and_pd(a, b); }
+    static bool anyOutside(D v, D low, D high) noexcept {
+        return _mm256_movemask_pd(
+                   _mm256_or_pd(_mm256_cmp_pd(v, low, _CMP_LT_OQ), _mm256_cmp_pd(v, high, _CMP_GE_OQ))) != 0;
+    }
     static D xorBits(D a, D b) noexcept { return _mm256_xor_pd(a, b); }
     static D truncateSmall(D x) noexcept {
         return _mm256_round_pd(x, _MM_FROUND_TO_ZERO | _MM_FROUND_NO_EXC);
@@ -64,8 +69,8 @@ struct Avx2Vectors {
     static F mulF(F a, F b) noexcept { return _mm_mul_ps(a, b); }
     static F loadFloats(const float* p) noexcept { return _mm_loadu_ps(p); }
     static void storeFloats(float* p, F v) noexcept { _mm_storeu_ps(p, v); }
-    static F loadFour(const float* p) noexcept { return _mm_loadu_ps(p); }
-    static void storeFour(float* p, F v) noexcept { _mm_storeu_ps(p, v); }
+    static F loadInputs(const float* p) noexcept { return _mm_loadu_ps(p); }
+    static void storeInputs(float* p, F v) noexcept { _mm_storeu_ps(p, v); }
     static D toDouble(F v) noexcept { return _mm256_cvtps_pd(v); }
     static F toFloat(D v) noexcept { return _mm256_cvtpd_ps(v); }
 

@@ -105,9 +105,13 @@ struct KernelFor {
                 const D x = V::mul(counter, inc);
                 D q = V::truncateSmall(V::mul(x, V::set1(1.0 / k::twoPiDouble)));
                 D r = remainder(x, q);
-                q = V::add(q, V::sub(V::andMask(V::greaterEqual(r, V::set1(k::twoPiDouble)), V::set1(1.0)),
-                                     V::andMask(V::less(r, V::set1(0.0)), V::set1(1.0))));
-                r = remainder(x, q);
+                // Lanes without a correction would add 0 to q >= 0 and get the same q and r back.
+                if (V::anyOutside(r, V::set1(0.0), V::set1(k::twoPiDouble))) {
+                    const D above = V::greaterEqual(r, V::set1(k::twoPiDouble));
+                    const D below = V::less(r, V::set1(0.0));
+                    q = V::add(q, V::sub(V::andMask(above, V::set1(1.0)), V::andMask(below, V::set1(1.0))));
+                    r = remainder(x, q);
+                }
                 V::storeFloats(phase + j, V::toFloat(r));
                 counter = V::add(counter, step);
             }
@@ -184,7 +188,12 @@ struct KernelFor {
         const D c = V::add(w, V::add(V::sub(V::sub(one, w), hz), V::sub(V::mul(z, q), V::mul(a, t))));
 
         // Quadrant n mod 4: odd quadrants exchange sin and cos; sin is negative in quadrants 2 and 3, cos
-        // in 1 and 2. Done on the bits, so n = 4 is quadrant 0 again.
+        // in 1 and 2. Done on the bits, so n = 4 is quadrant 0 again. A kernel with lane masks does it its
+        // way.
+        if constexpr (requires { V::applyQuadrant(quadrant, s, c, sine, cosine); }) {
+            V::applyQuadrant(quadrant, s, c, sine, cosine);
+            return;
+        }
         const D exchange = V::andMask(V::xorBits(s, c), V::bitMask(quadrant, 1));
         const D signBit = V::set1(-0.0);
         const D sineSign = V::andMask(V::bitMask(quadrant, 2), signBit);
@@ -240,22 +249,40 @@ struct KernelFor {
     // A waveform or depth value that is not finite, or a d below 1, would index outside the history: d is
     // held to [1, L] first (NaN to 1, as max(NaN, 1) gives its second operand), which finite values inside
     // the range never notice.
-    static F tap(const float* history, typename V::I frame, F depth, F modulation, D length,
-                 D belowLength) noexcept {
-        const D k = V::truncateSmall(V::add(V::toDouble(depth), V::set1(0.5)));
+    // k * 0.5, which the tap multiplies by: (scaled * 0.5) * k == scaled * (k * 0.5), as halving either
+    // factor is exact.
+    static D depthSteps(F depth) noexcept {
+        return V::mul(V::truncateSmall(V::add(V::toDouble(depth), V::set1(0.5))), V::set1(0.5));
+    }
+
+    // The line length the taps are held to.
+    struct Line {
+        D length;
+        D belowLength;
+        explicit Line(const StageBlock& b) noexcept
+            : length(V::set1(static_cast<double>(b.lineLength))),
+              belowLength(V::set1(static_cast<double>(b.lineLength) - 0.5)) {}
+    };
+
+    static F tap(const float* history, typename V::I frame, D halfK, F modulation,
+                 const Line& line) noexcept {
+        const D length = line.length;
         const D scaled = V::toDouble(V::addF(V::mulF(modulation, V::set1F(k::sweepScale)), V::set1F(1.0f)));
-        const D raw = V::add(V::mul(V::mul(scaled, V::set1(0.5)), k), V::set1(1.0));
+        const D raw = V::add(V::mul(scaled, halfK), V::set1(1.0));
         const D d = V::min(V::max(raw, V::set1(1.0)), length);
-        const typename V::I i = V::toInt(V::min(d, belowLength));
-        const D f = V::sub(d, V::intToDouble(i));
+        // The whole part once as integer for the index and once in double for f: 1 <= d <= L, so both
+        // are exact, and rounding in place costs less than converting back.
+        const D whole = V::min(d, line.belowLength);
+        const typename V::I i = V::toInt(whole);
+        const D f = V::sub(d, V::truncateSmall(whole));
         F older, newer;
         V::loadPairs(history, V::subInt(frame, i), older, newer);
         return V::toFloat(V::add(V::toDouble(newer), V::mul(V::toDouble(V::subF(older, newer)), f)));
     }
 
     // (1 - 0.35 w) * (w * y + x): the sum in float, the gain and product in double.
-    static F mix(F w, F y, F x) noexcept {
-        const D gain = V::sub(V::set1(1.0), V::mul(V::set1(0.35), V::toDouble(w)));
+    static D gainOf(F w) noexcept { return V::sub(V::set1(1.0), V::mul(V::set1(0.35), V::toDouble(w))); }
+    static F mix(F w, D gain, F y, F x) noexcept {
         return V::toFloat(V::mul(gain, V::toDouble(V::addF(V::mulF(w, y), x))));
     }
 
@@ -263,19 +290,46 @@ struct KernelFor {
         return (frames + StageKernel::lanes - 1) & ~(StageKernel::lanes - 1);
     }
 
+    // The depth's tap steps and the wet level's gain: per frame, or once for a block that holds them.
+    struct Levels {
+        const StageBlock& b;
+        D heldStepsA = V::set1(0.0);
+        D heldStepsB = V::set1(0.0);
+        D heldGain = V::set1(0.0);
+        F heldWet = V::set1F(0.0f);
+        explicit Levels(const StageBlock& block) noexcept : b(block) {
+            if (b.depthHeld) {
+                heldStepsA = depthSteps(V::loadFloats(b.depthA));
+                heldStepsB = heldStepsA;
+            }
+            if (b.wetHeld) {
+                heldWet = V::loadFloats(b.wet);
+                heldGain = gainOf(heldWet);
+            }
+        }
+        D stepsA(int j) const noexcept {
+            return b.depthHeld ? heldStepsA : depthSteps(V::loadFloats(b.depthA + j));
+        }
+        D stepsB(int j) const noexcept {
+            return b.depthHeld ? heldStepsB : depthSteps(V::loadFloats(b.depthB + j));
+        }
+        F wet(int j) const noexcept { return b.wetHeld ? heldWet : V::loadFloats(b.wet + j); }
+        D gain(F w) const noexcept { return b.wetHeld ? heldGain : gainOf(w); }
+    };
+
     static void renderMono(const StageBlock& block) noexcept {
         const StageBlock b = block;
         const int count = padded(b.frames);
         phases(b.firstFrame, b.phaseIncrement, b.phase, count);
         waveforms(b.shape, b.phase, b.modA, nullptr, count);
-        const D length = V::set1(static_cast<double>(b.lineLength));
-        const D belowLength = V::set1(static_cast<double>(b.lineLength) - 0.5);
+        const Levels levels(b);
+        const Line line(b);
         typename V::I frame = V::intLaneIndex();
         const typename V::I step = V::set1Int(width);
         for (int j = 0; j < count; j += width) {
-            const F y = tap(b.historyL, frame, V::loadFloats(b.depthA + j), V::loadFloats(b.modA + j), length,
-                            belowLength);
-            V::storeFloats(b.outL + j, mix(V::loadFloats(b.wet + j), y, V::loadFloats(b.historyL + j)));
+            const F y = tap(b.historyL, frame, levels.stepsA(j), V::loadFloats(b.modA + j), line);
+            const F w = levels.wet(j);
+            V::storeFloats(b.outL + j, mix(w, levels.gain(w), y, V::loadFloats(b.historyL + j)));
             frame = V::addInt(frame, step);
         }
     }
@@ -287,28 +341,27 @@ struct KernelFor {
         const int count = padded(b.frames);
         phases(b.firstFrame, b.phaseIncrement, b.phase, count);
         waveforms(b.shape, b.phase, b.modA, b.modB, count);
-        const D length = V::set1(static_cast<double>(b.lineLength));
-        const D belowLength = V::set1(static_cast<double>(b.lineLength) - 0.5);
+        const Levels levels(b);
+        const Line line(b);
         typename V::I frame = V::intLaneIndex();
         const typename V::I step = V::set1Int(width);
         for (int j = 0; j < count; j += width) {
-            const F yL = tap(b.historyL, frame, V::loadFloats(b.depthA + j), V::loadFloats(b.modA + j),
-                             length, belowLength);
-            const F yR = tap(b.historyR, frame, V::loadFloats(b.depthB + j), V::loadFloats(b.modB + j),
-                             length, belowLength);
-            const F w = V::loadFloats(b.wet + j);
-            V::storeFloats(b.outL + j, mix(w, yL, V::loadFloats(b.historyL + j)));
-            V::storeFloats(b.outR + j, mix(w, yR, V::loadFloats(b.historyR + j)));
+            const F yL = tap(b.historyL, frame, levels.stepsA(j), V::loadFloats(b.modA + j), line);
+            const F yR = tap(b.historyR, frame, levels.stepsB(j), V::loadFloats(b.modB + j), line);
+            const F w = levels.wet(j);
+            const D gain = levels.gain(w);
+            V::storeFloats(b.outL + j, mix(w, gain, yL, V::loadFloats(b.historyL + j)));
+            V::storeFloats(b.outR + j, mix(w, gain, yR, V::loadFloats(b.historyR + j)));
             frame = V::addInt(frame, step);
         }
     }
 
-    // history = input + denormal offset, in float, four at a time whatever the double width.
+    // history = input + denormal offset, in float, V::inputStep at a time whatever the double width.
     static void storeInputs(const float* input, float* history, int frames) noexcept {
         const F offset = V::set1F(k::denormalOffset);
         int j = 0;
-        for (; j + 4 <= frames; j += 4) {
-            V::storeFour(history + j, V::addF(V::loadFour(input + j), offset));
+        for (; j + V::inputStep <= frames; j += V::inputStep) {
+            V::storeInputs(history + j, V::addF(V::loadInputs(input + j), offset));
         }
         for (; j < frames; ++j) {
             history[j] = input[j] + k::denormalOffset;

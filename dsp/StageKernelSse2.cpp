@@ -8,6 +8,7 @@ namespace {
 
 struct Sse2Vectors {
     static constexpr int width = 2;
+    static constexpr int inputStep = 4; // floats per input store
     using D = __m128d;
     using F = __m128; // the low two lanes are used
     using I = __m128i;
@@ -28,6 +29,9 @@ struct Sse2Vectors {
     }
 
     static D andMask(D a, D b) noexcept { return _mm_and_pd(a, b); }
+    static bool anyOutside(D v, D low, D high) noexcept {
+        return _mm_movemask_pd(_mm_or_pd(_mm_cmplt_pd(v, low), _mm_cmpge_pd(v, high))) != 0;
+    }
     static D xorBits(D a, D b) noexcept { return _mm_xor_pd(a, b); }
     // Toward zero through a 32-bit integer and back: exact for |x| < 2^31.
     static D truncateSmall(D x) noexcept { return _mm_cvtepi32_pd(_mm_cvttpd_epi32(x)); }
@@ -61,8 +65,8 @@ struct Sse2Vectors {
     static void storeFloats(float* p, F v) noexcept {
         _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(v));
     }
-    static F loadFour(const float* p) noexcept { return _mm_loadu_ps(p); }
-    static void storeFour(float* p, F v) noexcept { _mm_storeu_ps(p, v); }
+    static F loadInputs(const float* p) noexcept { return _mm_loadu_ps(p); }
+    static void storeInputs(float* p, F v) noexcept { _mm_storeu_ps(p, v); }
     static D toDouble(F v) noexcept { return _mm_cvtps_pd(v); }
     static F toFloat(D v) noexcept { return _mm_cvtpd_ps(v); }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The chorus signal path's cost side by side, measured in one run so that the ratios hold on a busy machine:
-#   - the native engine (bench/chorus-bench, -O2) with the SSE2 and the AVX2 kernel,
+#   - the native engine (bench/chorus-bench, -O2) with the SSE2, the AVX2 and the AVX-512 kernel (the
+#     Windows modules have no AVX-512 kernel),
 #   - the Windows modules' own replacing entry under Wine (chorus-host bench), 32-bit and 64-bit:
 #     chorus-sse2.dll, held to SSE2, and chorus.dll, which takes AVX2 where the processor has it,
 #   - sox's chorus with four voices on 60 s of stereo, less sox's plain copy of the same file, per voice.
@@ -157,7 +158,7 @@ for b in json.load(open(f"{work}/native.json"))["benchmarks"]:
         continue
     f = dict(p.split(":") for p in b["name"].split("/")[1:])
     route = "stereo" if f["inputs"] == "2" else "mono-in"
-    native[(shapes[int(f["shape"])], int(f["stages"]), route, int(f["avx2"]))] = b["per frame*stage"] * 1e9
+    native[(shapes[int(f["shape"])], int(f["stages"]), route, int(f["isa"]))] = b["per frame*stage"] * 1e9
 def module(path):
     rows = {}
     for line in open(path):
@@ -171,7 +172,8 @@ print("(the -sse2 module is held to SSE2; the other takes AVX2 where the process
 fmt = lambda v: f"{v:.2f}" if v is not None else "-"
 ratio = lambda a, b: f"{a / b:.2f}" if a and b else "-"
 head = f"{'shape':<10} {'stages':>6} {'route':<8} {'native sse2':>11} {'win32 sse2':>10} {'x':>5} " \
-       f"{'win64 sse2':>10} {'x':>5} {'native avx2':>11} {'win32':>7} {'x':>5} {'win64':>7} {'x':>5}"
+       f"{'win64 sse2':>10} {'x':>5} {'native avx2':>11} {'win32':>7} {'x':>5} {'win64':>7} {'x':>5} " \
+       f"{'native avx512':>13}"
 if sox:
     head += f" {'sox/voice':>9} {'sox/native sse2':>15}"
 print(head)
@@ -179,12 +181,13 @@ for shape in shapes:
     for stages in (1, 4):
         for route in ("stereo", "mono-in"):
             k = (shape, stages, route)
-            ns, na = native.get(k + (0,)), native.get(k + (1,))
+            ns, na, nz = native.get(k + (0,)), native.get(k + (1,)), native.get(k + (2,))
             d = {name: rows.get(k) for name, rows in dlls.items()}
             row = f"{shape:<10} {stages:>6} {route:<8} {fmt(ns):>11} " \
                   f"{fmt(d['win32-sse2']):>10} {ratio(d['win32-sse2'], ns):>5} " \
                   f"{fmt(d['win64-sse2']):>10} {ratio(d['win64-sse2'], ns):>5} {fmt(na):>11} " \
-                  f"{fmt(d['win32']):>7} {ratio(d['win32'], na):>5} {fmt(d['win64']):>7} {ratio(d['win64'], na):>5}"
+                  f"{fmt(d['win32']):>7} {ratio(d['win32'], na):>5} {fmt(d['win64']):>7} {ratio(d['win64'], na):>5} " \
+                  f"{fmt(nz):>13}"
             if sox:
                 row += f" {float(sox):>9.2f} {ratio(float(sox), ns):>15}"
             print(row)

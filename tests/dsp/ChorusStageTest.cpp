@@ -249,7 +249,8 @@ TEST(ChorusStage, UnusableSampleRatesStayInsideTheLine) {
 // The sine waveform is a polynomial that must round to the library's float sin and cos. The full proof is
 // the sine-cosine-check program over every float phase; this samples every 4099th of them for each kernel.
 TEST(ChorusStage, SineWaveformRoundsLikeTheLibraryOnSampledPhases) {
-    for (chorus::KernelIsa isa : {chorus::KernelIsa::sse2, chorus::KernelIsa::avx2}) {
+    for (chorus::KernelIsa isa :
+         {chorus::KernelIsa::sse2, chorus::KernelIsa::avx2, chorus::KernelIsa::avx512}) {
         if (chorus::StageKernel::supported(isa)) {
             EXPECT_EQ(countSineCosineMismatches(isa, 4099, stdout), 0u) << static_cast<int>(isa);
         }

@@ -17,8 +17,10 @@ namespace {
 // Every kernel this processor runs; each must give the model's bits.
 std::vector<KernelIsa> kernels() {
     std::vector<KernelIsa> isas{KernelIsa::sse2};
-    if (StageKernel::supported(KernelIsa::avx2)) {
-        isas.push_back(KernelIsa::avx2);
+    for (KernelIsa isa : {KernelIsa::avx2, KernelIsa::avx512}) {
+        if (StageKernel::supported(isa)) {
+            isas.push_back(isa);
+        }
     }
     return isas;
 }
@@ -350,8 +352,9 @@ TEST(ReferenceEquivalence, PhaseReductionIsExactNextToEveryMultipleOfTwoPi) {
 }
 
 // Whatever depth reaches the kernel (the ramps keep it finite, but nothing else does), every tap reads
-// inside the line and the output stays finite: the history here is exactly the line and the block, so a
-// stray index reads outside the allocation (the sanitiser's build reports it).
+// inside the line and the output stays finite: the history here is the line and the block between the
+// margins, which hold NaN, so a tap that uses a margin sample gives a NaN and one that reads past them
+// reads outside the allocation (the sanitiser's build reports it).
 TEST(ReferenceEquivalence, TapsStayInsideTheLineForAnyDepth) {
     constexpr int lineLength = 220;
     constexpr int frames = 16;
@@ -366,13 +369,17 @@ TEST(ReferenceEquivalence, TapsStayInsideTheLineForAnyDepth) {
         const StageKernel& kernel = StageKernel::forIsa(isa);
         for (float depth : depths) {
             SCOPED_TRACE(::testing::Message() << "depth " << depth << ", kernel " << static_cast<int>(isa));
-            std::vector<float> history(lineLength + frames, 0.5f);
+            // The line and the block, between the margins a kernel may read but must never use.
+            constexpr int margin = StageKernel::readMargin;
+            std::vector<float> history(margin + lineLength + frames + margin,
+                                       std::numeric_limits<float>::quiet_NaN());
+            std::fill_n(history.begin() + margin, lineLength + frames, 0.5f);
             alignas(32) float depthValues[frames], wet[frames], phase[frames], modA[frames], modB[frames];
             alignas(32) float outL[frames], outR[frames];
             std::fill_n(depthValues, frames, depth);
             std::fill_n(wet, frames, 1.0f);
-            const StageBlock block{history.data() + lineLength,
-                                   history.data() + lineLength,
+            const StageBlock block{history.data() + margin + lineLength,
+                                   history.data() + margin + lineLength,
                                    depthValues,
                                    depthValues,
                                    wet,

@@ -13,8 +13,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     int failures = 0;
-    for (chorus::KernelIsa isa : {chorus::KernelIsa::sse2, chorus::KernelIsa::avx2}) {
-        const char* name = isa == chorus::KernelIsa::sse2 ? "sse2" : "avx2";
+    for (chorus::KernelIsa isa :
+         {chorus::KernelIsa::sse2, chorus::KernelIsa::avx2, chorus::KernelIsa::avx512}) {
+        const char* names[] = {"sse2", "avx2", "avx512"};
+        const char* name = names[static_cast<int>(isa)];
         if (!chorus::StageKernel::supported(isa)) {
             std::printf("%s: not supported here\n", name);
             continue;

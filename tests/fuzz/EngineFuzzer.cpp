@@ -26,6 +26,7 @@ using chorus::ChorusProcessor;
 using chorus::KernelIsa;
 using chorus::reference::ReferenceChorus;
 
+constexpr const char* isaNames[] = {"SSE2", "AVX2", "AVX-512"}; // by KernelIsa
 constexpr int maxChannels = 4;
 constexpr int maxBlockSize = 4096;
 constexpr int maxRenderFrames = 2 * maxBlockSize;
@@ -72,8 +73,10 @@ class Comparison {
 public:
     Comparison(int inputs_, int outputs_, double rate_, int blockSize) : inputs(inputs_), outputs(outputs_) {
         engines.push_back(std::make_unique<EngineUnderTest>(KernelIsa::sse2));
-        if (chorus::StageKernel::supported(KernelIsa::avx2)) {
-            engines.push_back(std::make_unique<EngineUnderTest>(KernelIsa::avx2));
+        for (KernelIsa isa : {KernelIsa::avx2, KernelIsa::avx512}) {
+            if (chorus::StageKernel::supported(isa)) {
+                engines.push_back(std::make_unique<EngineUnderTest>(isa));
+            }
         }
         rebuild(rate_, blockSize);
     }
@@ -150,8 +153,8 @@ private:
                     std::fprintf(stderr,
                                  "%s kernel, %d in, %d out, render call %d of %d frames: channel %zu frame "
                                  "%d is %.9g, the model gives %.9g\n",
-                                 e.isa == KernelIsa::avx2 ? "AVX2" : "SSE2", inputs, outputs, call, frames, c,
-                                 j, static_cast<double>(got), static_cast<double>(want));
+                                 isaNames[static_cast<int>(e.isa)], inputs, outputs, call, frames, c, j,
+                                 static_cast<double>(got), static_cast<double>(want));
                     fuzzFail("the engine differs from the model");
                 }
             }
