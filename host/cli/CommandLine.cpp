@@ -22,9 +22,9 @@ const std::set<std::string> renderOptions = {"--program", "--param",  "--at",   
 const std::set<std::string> generateOptions = {"--seconds", "--rate", "--channels", "--format"};
 const std::set<std::string> compareOptions = {"--tolerance"};
 const std::set<std::string> versionOptions = {};
-const std::set<std::string> editorOptions = {"--load",       "--program",    "--param",    "--at",
-                                             "--automation", "--screenshot", "--seconds",  "--device",
-                                             "--buffer",     "--save",       "--knob-mode"};
+const std::set<std::string> editorOptions = {"--load",       "--program",    "--param",     "--at",
+                                             "--automation", "--screenshot", "--seconds",   "--device",
+                                             "--buffer",     "--save",       "--knob-mode", "--zoom"};
 const std::set<std::string> playOptions = {"--load",       "--program", "--param",  "--at",
                                            "--automation", "--seconds", "--device", "--buffer"};
 const std::set<std::string> logFlag = {"--log"};
@@ -79,7 +79,8 @@ std::string CommandLine::usage(bool withEditor) {
                 "                     [--seconds S] [--play [IN.wav]] [--device NAME] [--buffer "
                 "FRAMES]\n"
                 "                     [--at TIME NAME=VALUE]... [--automation FILE] (with --play)\n"
-                "                     [--knob-mode linear|circular] [--save FILE] [--log]\n";
+                "                     [--knob-mode linear|circular] [--zoom 100|150|200|auto] [--save FILE] "
+                "[--log]\n";
     }
     text += "TIME is seconds with an s (1.5s) or frames (66150); an automation file holds one event a line:\n"
             "  TIME NAME=VALUE, TIME program=N|NAME, or a ramp TIME1..TIME2 NAME=A..B; # starts a comment.\n"
@@ -189,6 +190,15 @@ const std::map<std::string, Setter> setters = {
          options.knobMode = value == "linear" ? HostOptions::knobLinear : HostOptions::knobCircular;
          return value == "linear" || value == "circular" ||
                 fail(error, "--knob-mode is linear or circular, got: " + value);
+     }},
+    {"--zoom",
+     [](const std::string& value, HostOptions& options, std::string& error) {
+         options.zoom = value == "auto"  ? 0
+                        : value == "100" ? 100
+                        : value == "150" ? 150
+                        : value == "200" ? 200
+                                         : -1;
+         return options.zoom >= 0 || fail(error, "--zoom is 100, 150, 200 or auto, got: " + value);
      }},
     {"--device",
      [](const std::string& value, HostOptions& options, std::string& error) {

@@ -34,9 +34,11 @@ struct HostOptions : SessionOptions {
     bool loop = false;
     bool listDevices = false;  // play: list the outputs instead
     int knobMode = knobLinear; // editor: how knobs follow a drag
+    int zoom = zoomUnset;      // editor: percent, 0 for the monitor's DPI
 
     static constexpr int knobCircular = 0; // the knob-mode request's values
     static constexpr int knobLinear = 2;
+    static constexpr int zoomUnset = -1; // the editor decides (it follows the monitor's DPI)
 };
 
 // Parses "chorus-host <command> [arguments] [options]".

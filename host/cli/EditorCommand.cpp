@@ -59,6 +59,9 @@ int showWindow(const HostOptions& options, HostedPlugin& plugin, const std::vect
                std::FILE* out, std::FILE* err) {
     EditorWindow window(plugin);
     window.setProgramNames(programs);
+    if (options.zoom != HostOptions::zoomUnset) {
+        window.setZoom(options.zoom);
+    }
     std::string error;
     if (!window.open("chorus-host: " + fileName(options.modulePath), error)) {
         return HostMessages::fail(err, error);

@@ -2,6 +2,7 @@
 
 #include "host/session/EditHistory.h"
 #include "host/session/HostedPlugin.h"
+#include "host/window/HostWindowClass.h"
 #include "host/window/KeyTranslation.h"
 #include "host/window/PresetDialogs.h"
 #include "host/window/WindowCapture.h"
@@ -12,7 +13,6 @@ namespace chorus::host {
 
 namespace {
 
-constexpr const char* className = "ChorusHostEditorWindow";
 constexpr DWORD windowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr int windowX = 100; // where the window first appears on the screen
 constexpr int windowY = 100;
@@ -20,69 +20,6 @@ constexpr DWORD loopWaitMs = 5;
 constexpr int settleRounds = 50;          // idle rounds at most while waiting for the paint to finish
 constexpr int minimumIdles = 2;           // idle calls before the picture counts as settled
 constexpr float wheelNotch = WHEEL_DELTA; // one notch of the wheel is one unit of distance
-
-LRESULT CALLBACK hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* owner = reinterpret_cast<EditorWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    switch (message) {
-    case WM_CLOSE:
-        if (owner != nullptr) {
-            owner->onCloseRequest();
-            return 0;
-        }
-        break;
-    case WM_COMMAND:
-        if (owner != nullptr && HIWORD(wParam) == 0) { // a menu's, not a control's
-            owner->onCommand(LOWORD(wParam));
-            return 0;
-        }
-        break;
-    case WM_ERASEBKGND:
-        return 1; // the editor and the strip under it cover the whole client area
-    case WM_GETMINMAXINFO: {
-        // The editor has one size: the window's maximised and tracking sizes are its own.
-        RECT area{};
-        GetWindowRect(hwnd, &area);
-        auto* limits = reinterpret_cast<MINMAXINFO*>(lParam);
-        if (owner != nullptr && limits != nullptr) {
-            const POINT size{area.right - area.left, area.bottom - area.top};
-            limits->ptMaxSize = size;
-            limits->ptMaxPosition = POINT{area.left, area.top};
-            limits->ptMinTrackSize = size;
-            limits->ptMaxTrackSize = size;
-            return 0;
-        }
-        break;
-    }
-    case WM_SYSCOMMAND:
-        if ((wParam & 0xFFF0) == SC_MAXIMIZE || (wParam & 0xFFF0) == SC_SIZE) {
-            return 0;
-        }
-        break;
-    case WM_SIZE:
-        if (wParam == SIZE_MAXIMIZED) {
-            ShowWindow(hwnd, SW_RESTORE); // a window manager that maximises anyway is undone
-            return 0;
-        }
-        break;
-    default:
-        break;
-    }
-    return DefWindowProcA(hwnd, message, wParam, lParam);
-}
-
-bool registerClass() {
-    WNDCLASSA existing{};
-    if (GetClassInfoA(GetModuleHandleA(nullptr), className, &existing)) {
-        return true;
-    }
-    WNDCLASSA wc{};
-    wc.lpfnWndProc = hostWindowProc;
-    wc.hInstance = GetModuleHandleA(nullptr);
-    wc.hCursor = LoadCursorA(nullptr, MAKEINTRESOURCEA(32512)); // IDC_ARROW
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = className;
-    return RegisterClassA(&wc) != 0;
-}
 
 } // namespace
 
@@ -99,26 +36,24 @@ bool EditorWindow::open(const std::string& title, std::string& error) {
         error = "the plug-in has no editor";
         return false;
     }
-    EditorRect* area = nullptr;
-    if (plugin.dispatch(opEditorRect, 0, 0, &area) == 0 || area == nullptr) {
-        error = "the plug-in reports no editor rectangle";
+    HostWindowClass::becomeDpiAware();
+    if (zoom >= 0 && plugin.dispatch(opVendorSpecific, CHORUS_WHEEL_INDEX, CHORUS_ZOOM_VALUE, nullptr,
+                                     static_cast<float>(zoom)) == 0) {
+        error = "the plug-in's editor does not zoom to " + std::to_string(zoom) + " %";
         return false;
     }
-    width = area->right - area->left;
-    height = area->bottom - area->top;
-    if (width <= 0 || height <= 0) {
-        error = "the editor rectangle is empty";
+    if (!readEditorSize(error)) {
         return false;
     }
-    if (!registerClass()) {
+    if (!HostWindowClass::registerOnce()) {
         error = "cannot register the host window class";
         return false;
     }
     RECT frame{0, 0, width, height + stripHeight};
     AdjustWindowRect(&frame, windowStyle, TRUE);
-    HWND hwnd =
-        CreateWindowExA(0, className, title.c_str(), windowStyle, windowX, windowY, frame.right - frame.left,
-                        frame.bottom - frame.top, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    HWND hwnd = CreateWindowExA(0, HostWindowClass::name, title.c_str(), windowStyle, windowX, windowY,
+                                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
+                                GetModuleHandleA(nullptr), nullptr);
     if (hwnd == nullptr) {
         error = "cannot create the host window";
         return false;
@@ -133,6 +68,10 @@ bool EditorWindow::open(const std::string& title, std::string& error) {
         return false;
     }
     editorOpen = true;
+    // The editor may have chosen its size from the monitor the window is on.
+    if (readEditorSize(error)) {
+        fitToEditor();
+    }
     history = std::make_unique<EditHistory>(plugin);
     plugin.setListener(history.get());
     baseTitle = title;
@@ -164,23 +103,43 @@ void EditorWindow::updateTitle() {
     menu.show(program, history != nullptr && history->canUndo(), history != nullptr && history->canRedo());
 }
 
+bool EditorWindow::readEditorSize(std::string& error) {
+    EditorRect* area = nullptr;
+    if (plugin.dispatch(opEditorRect, 0, 0, &area) == 0 || area == nullptr) {
+        error = "the plug-in reports no editor rectangle";
+        return false;
+    }
+    width = area->right - area->left;
+    height = area->bottom - area->top;
+    if (width <= 0 || height <= 0) {
+        error = "the editor rectangle is empty";
+        return false;
+    }
+    return true;
+}
+
 // The menu bar, then the window grown so that its client area holds the editor and the strip whatever
 // height the bar takes (a narrow window may wrap it onto two lines).
 void EditorWindow::addMenuAndStrip() {
     HWND hwnd = static_cast<HWND>(window);
     menu.attach(hwnd, programNames);
-    RECT client{};
-    RECT outer{};
-    GetClientRect(hwnd, &client);
-    GetWindowRect(hwnd, &outer);
-    const int wantHeight = height + stripHeight;
-    SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left + width - client.right,
-                 outer.bottom - outer.top + wantHeight - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
     strip =
         CreateWindowExA(0, "STATIC", "", WS_CHILD | WS_VISIBLE | SS_CENTER | SS_CENTERIMAGE | SS_ENDELLIPSIS,
                         0, height, width, stripHeight, hwnd, nullptr, GetModuleHandleA(nullptr), nullptr);
     SendMessageA(static_cast<HWND>(strip), WM_SETFONT,
                  reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)), FALSE);
+    fitToEditor();
+}
+
+void EditorWindow::fitToEditor() {
+    HWND hwnd = static_cast<HWND>(window);
+    RECT client{};
+    RECT outer{};
+    GetClientRect(hwnd, &client);
+    GetWindowRect(hwnd, &outer);
+    SetWindowPos(hwnd, nullptr, 0, 0, outer.right - outer.left + width - client.right,
+                 outer.bottom - outer.top + height + stripHeight - client.bottom, SWP_NOMOVE | SWP_NOZORDER);
+    SetWindowPos(static_cast<HWND>(strip), nullptr, 0, height, width, stripHeight, SWP_NOZORDER);
 }
 
 void EditorWindow::stepProgram(int delta) {

@@ -35,6 +35,9 @@ public:
 
     // The programs' names for the Program menu, read before the sound starts (reading them selects each).
     void setProgramNames(std::vector<std::string> names) { programNames = std::move(names); }
+    // Asks the editor for a zoom in percent before it opens (0: the monitor's DPI); the editor's own choice
+    // otherwise. The process is made per-monitor DPI aware first, so the DPI is the monitor's.
+    void setZoom(int percent) { zoom = percent; }
     // False with a message when the plug-in has no editor or the window cannot be made.
     bool open(const std::string& title, std::string& error);
     // Closes the editor, then the window. Safe to call twice.
@@ -79,6 +82,10 @@ private:
     bool hostShortcut(const tagMSG& message);
     void updateTitle();
     void addMenuAndStrip();
+    // Reads the editor's rectangle; false when it has none.
+    bool readEditorSize(std::string& error);
+    // The window's client area fitted to the editor and the strip.
+    void fitToEditor();
     void selectProgram(int program);
     void loadPresetFromUser();
 
@@ -96,6 +103,7 @@ private:
     EditorMenu menu;
     std::vector<std::string> programNames;
     std::unique_ptr<EditHistory> history;
+    int zoom = -1; // none asked for
 };
 
 } // namespace chorus::host
