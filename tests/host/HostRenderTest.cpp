@@ -395,6 +395,9 @@ TEST_F(HostRender, CompareCountsNotANumberAsADifferenceAndIncludesTheToleranceIt
     };
     const AudioFile plain = file({0.5f, 0.25f, 0.0f, 0.0f});
     const AudioFile raised = file({0.5f + static_cast<float>(step), 0.25f, 0.0f, 0.0f});
+    std::vector<float> late(140000);
+    late.back() = 0.5f; // frame 69999, channel 2: beyond compare's first block of frames
+    const AudioFile marked = file(late);
     struct Case {
         const char* name;
         AudioFile a;
@@ -415,6 +418,8 @@ TEST_F(HostRender, CompareCountsNotANumberAsADifferenceAndIncludesTheToleranceIt
          "largest at frame 0 (0.000000 s), channel 1: -60.2 dBFS\n"},
         {"where, later frame", plain, file({0.5f, 0.25f, 0.0f, -0.1f}), "1", 0,
          "largest at frame 1 (0.000023 s), channel 2: -20.0 dBFS\n"},
+        {"where, past the first block read", file(std::vector<float>(140000)), marked, "1", 0,
+         "largest at frame 69999 (1.587279 s), channel 2: -6.0 dBFS\n"},
     };
     for (const auto& c : cases) {
         const std::string a = write("host-compare-a.wav", c.a);
