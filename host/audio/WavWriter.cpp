@@ -34,13 +34,18 @@ void putTag(std::vector<unsigned char>& out, const char* tag) {
     }
 }
 
-// Rounds to the nearest step and keeps within the integer range.
-long quantise(double scaled, double fullScale) {
+// Rounds to the nearest step and keeps within the integer range, counting what it had to clip.
+long quantise(double scaled, double fullScale, long long& clipped) {
     const double rounded = std::floor(scaled + 0.5);
     if (!(rounded >= -fullScale)) { // NaN lands here too
+        clipped += std::isnan(scaled) ? 0 : 1;
         return static_cast<long>(std::isnan(scaled) ? 0.0 : -fullScale);
     }
-    return static_cast<long>(rounded > fullScale - 1.0 ? fullScale - 1.0 : rounded);
+    if (rounded > fullScale - 1.0) {
+        ++clipped;
+        return static_cast<long>(fullScale - 1.0);
+    }
+    return static_cast<long>(rounded);
 }
 
 } // namespace
@@ -106,6 +111,10 @@ void WavWriter::encode(const float* interleaved, size_t count) {
     encoded.resize(count * static_cast<size_t>(bytesPerSample));
     unsigned char* out = encoded.data();
     for (size_t i = 0; i < count; ++i) {
+        const float magnitude = std::fabs(interleaved[i]);
+        if (magnitude > largest) { // false for NaN
+            largest = magnitude;
+        }
         if (sampleFormat == SampleFormat::f32) {
             std::memcpy(out, &interleaved[i], 4); // little-endian on every target we build for
             out += 4;
@@ -118,9 +127,9 @@ void WavWriter::encode(const float* interleaved, size_t count) {
             const double a = static_cast<double>(ditherState >> 8) / 16777216.0;
             ditherState = ditherState * 1664525u + 1013904223u;
             const double b = static_cast<double>(ditherState >> 8) / 16777216.0;
-            value = quantise(static_cast<double>(interleaved[i]) * fullScale16 + (a - b), fullScale16);
+            value = quantise(static_cast<double>(interleaved[i]) * fullScale16 + (a - b), fullScale16, clips);
         } else {
-            value = quantise(static_cast<double>(interleaved[i]) * fullScale24, fullScale24);
+            value = quantise(static_cast<double>(interleaved[i]) * fullScale24, fullScale24, clips);
         }
         const auto bits = static_cast<uint32_t>(value);
         for (int byte = 0; byte < bytesPerSample; ++byte) {

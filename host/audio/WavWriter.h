@@ -32,6 +32,11 @@ public:
     static bool parseFormat(const std::string& text, SampleFormat& format);
     static const char* formatName(SampleFormat format) noexcept;
 
+    // The largest magnitude written, before any conversion (full scale is 1).
+    float peak() const noexcept { return largest; }
+    // Samples an integer format could not hold and wrote at its nearest end.
+    long long clippedSamples() const noexcept { return clips; }
+
 private:
     void encode(const float* interleaved, size_t count);
     std::vector<unsigned char> header(uint64_t dataBytes) const;
@@ -44,6 +49,8 @@ private:
     int bytesPerSample = 4;
     uint64_t dataBytes = 0;
     uint32_t ditherState = 0;
+    float largest = 0.0f;
+    long long clips = 0;
     std::vector<unsigned char> encoded;
 };
 

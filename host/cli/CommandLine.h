@@ -49,10 +49,15 @@ public:
 
     // False with a message in error for an unknown command or option, a missing or malformed value,
     // or the wrong number of arguments. The editor command is known only withEditor (it needs a window
-    // system) and takes only the options it uses. --help, -h or help anywhere asks for the usage.
+    // system) and takes only the options it uses. --help, -h or help anywhere asks for the usage: the
+    // command "help" with the command asked about as its argument ("help render", "render --help"), or
+    // none for the whole usage.
     static bool parse(const std::vector<std::string>& args, HostOptions& options, std::string& error,
                       bool withEditor = false);
-    static std::string usage(bool withEditor = false);
+    // The whole usage, or one command's lines and the notes that concern it.
+    static std::string usage(bool withEditor = false, const std::string& command = {});
+    // Whether command has usage lines of its own ("version" for --version).
+    static bool hasUsage(const std::string& command, bool withEditor = false);
 };
 
 } // namespace chorus::host

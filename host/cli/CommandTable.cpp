@@ -11,9 +11,19 @@ namespace chorus::host {
 
 namespace {
 
-int help(const HostOptions& /*options*/, std::FILE* out, std::FILE* /*err*/) {
-    std::fputs(CommandLine::usage(CommandTable::withEditor()).c_str(), out);
+int help(const HostOptions& options, std::FILE* out, std::FILE* /*err*/) {
+    const std::string command = options.arguments.empty() ? std::string() : options.arguments[0];
+    std::fputs(CommandLine::usage(CommandTable::withEditor(), command).c_str(), out);
     return HostMessages::exitOk;
+}
+
+// Where a usage error sends the user: the command's own help, or the whole usage.
+void pointToHelp(const std::string& command, std::FILE* err) {
+    if (command != "help" && CommandLine::hasUsage(command, CommandTable::withEditor())) {
+        std::fprintf(err, "see `chorus-host help %s`\n", command.c_str());
+    } else {
+        std::fputs("see `chorus-host --help`\n", err);
+    }
 }
 
 struct Command {
@@ -65,10 +75,15 @@ int CommandTable::main(const std::vector<std::string>& args, std::FILE* out, std
         HostOptions options;
         std::string error;
         if (!CommandLine::parse(args, options, error, withEditor())) {
-            std::fprintf(err, "chorus-host: %s\n%s", error.c_str(), CommandLine::usage(withEditor()).c_str());
+            std::fprintf(err, "chorus-host: %s\n", error.c_str());
+            pointToHelp(options.command, err);
             return HostMessages::exitUsage;
         }
-        return run(options, out, err);
+        const int status = run(options, out, err);
+        if (status == HostMessages::exitUsage) {
+            pointToHelp(options.command, err);
+        }
+        return status;
     } catch (const std::exception& e) {
         std::fprintf(err, "chorus-host: %s\n", e.what());
         return HostMessages::exitFailure;

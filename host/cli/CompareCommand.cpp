@@ -36,6 +36,7 @@ int commands::compare(const HostOptions& options, std::FILE* out, std::FILE* err
     std::vector<float> blockA(compareBlockFrames * channels);
     std::vector<float> blockB(compareBlockFrames * channels);
     double largest = 0.0;
+    long long largestAt = 0;  // sample index, frame times channels plus channel
     long long notNumbers = 0; // a NaN on either side is a difference no tolerance covers
     for (long long done = 0; done < a->frames();) {
         const int frames = static_cast<int>(std::min<long long>(compareBlockFrames, a->frames() - done));
@@ -47,13 +48,21 @@ int commands::compare(const HostOptions& options, std::FILE* out, std::FILE* err
                 std::fabs(static_cast<double>(blockA[i]) - static_cast<double>(blockB[i]));
             if (std::isnan(difference)) {
                 ++notNumbers;
-            } else {
-                largest = std::max(largest, difference);
+            } else if (difference > largest) {
+                largest = difference;
+                largestAt = done * static_cast<long long>(channels) + static_cast<long long>(i);
             }
         }
         done += frames;
     }
     std::fprintf(out, "max abs difference: %.9g\n", notNumbers > 0 ? std::nan("") : largest);
+    if (largest > 0.0) {
+        const long long frame = largestAt / static_cast<long long>(channels);
+        std::fprintf(out, "largest at frame %lld (%.6f s), channel %lld: %s\n", frame,
+                     static_cast<double>(frame) / a->sampleRate(),
+                     largestAt % static_cast<long long>(channels) + 1,
+                     HostMessages::decibels(largest).c_str());
+    }
     if (notNumbers > 0) {
         std::fprintf(out, "samples that are not numbers on one side or both: %lld\n", notNumbers);
     }

@@ -1,5 +1,7 @@
 #include "host/cli/HostMessages.h"
 
+#include <cmath>
+
 namespace chorus::host {
 
 int HostMessages::fail(std::FILE* errors, const std::string& message) {
@@ -24,6 +26,15 @@ void HostMessages::warn(std::FILE* errors, const std::vector<std::string>& messa
     for (const auto& message : messages) {
         warn(errors, message);
     }
+}
+
+std::string HostMessages::decibels(double level) {
+    if (!(level > 0.0)) {
+        return "-inf dBFS";
+    }
+    char text[32];
+    std::snprintf(text, sizeof text, "%.1f dBFS", 20.0 * std::log10(level));
+    return text;
 }
 
 std::string HostMessages::fourCharacters(int32_t code) {

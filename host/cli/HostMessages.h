@@ -27,6 +27,8 @@ public:
     // Prints "chorus-host: warning: message", one line each.
     static void warn(std::FILE* errors, const std::string& message);
     static void warn(std::FILE* errors, const std::vector<std::string>& messages);
+    // A level against full scale (1) as "-3.2 dBFS"; "-inf dBFS" for silence.
+    static std::string decibels(double level);
     // A four-character code as text, '?' for what does not print.
     static std::string fourCharacters(int32_t code);
 };

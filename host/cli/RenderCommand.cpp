@@ -132,10 +132,21 @@ int commands::render(const HostOptions& options, std::FILE* /*out*/, std::FILE* 
         return HostMessages::fail(err, error);
     }
     plugin.close();
+    const bool integer = options.format != SampleFormat::f32;
+    if (output.clippedSamples() > 0) {
+        HostMessages::warn(err, std::to_string(output.clippedSamples()) +
+                                    " samples clipped: " + WavWriter::formatName(options.format) +
+                                    " holds nothing above full scale (f32 does)");
+    }
     if (!options.quiet) {
-        std::fprintf(err, "rendered %lld frames at %d Hz from %d channel%s to %s (%s)\n", input->frames(),
-                     shape.sampleRate, input->channels(), input->channels() == 1 ? "" : "s",
-                     outputPath.c_str(), WavWriter::formatName(options.format));
+        std::fprintf(err, "rendered %lld frames at %d Hz from %d channel%s to %s (%s), peak %s",
+                     input->frames(), shape.sampleRate, input->channels(), input->channels() == 1 ? "" : "s",
+                     outputPath.c_str(), WavWriter::formatName(options.format),
+                     HostMessages::decibels(output.peak()).c_str());
+        if (integer) {
+            std::fprintf(err, ", %lld clipped", output.clippedSamples());
+        }
+        std::fprintf(err, "\n");
     }
     if (options.log) {
         std::fprintf(err, "peak memory: %.1f MB\n",

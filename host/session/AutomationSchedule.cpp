@@ -22,10 +22,35 @@ bool sameName(const std::string& a, const std::string& b) {
 }
 
 std::string trimmed(const std::string& text) {
-    const char* space = " \t\r\n";
-    const size_t first = text.find_first_not_of(space);
-    const size_t last = text.find_last_not_of(space);
-    return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
+    return NumberText::trimmed(text);
+}
+
+constexpr size_t textCheckBytes = 1024; // how much of an automation file must read as UTF-8 text
+constexpr double millisecondsPerSecond = 1000.0;
+
+// No NUL and well-formed UTF-8, allowing a sequence cut at the end of the checked part.
+bool looksLikeText(const std::string& bytes) {
+    for (size_t i = 0; i < bytes.size();) {
+        const auto lead = static_cast<unsigned char>(bytes[i]);
+        if (lead == 0) {
+            return false;
+        }
+        const size_t length = lead < 0x80           ? 1
+                              : (lead >> 5) == 0x6  ? 2
+                              : (lead >> 4) == 0xE  ? 3
+                              : (lead >> 3) == 0x1E ? 4
+                                                    : 0;
+        if (length == 0 || (length == 2 && lead < 0xC2) || lead > 0xF4) {
+            return false;
+        }
+        for (size_t k = 1; k < length && i + k < bytes.size(); ++k) {
+            if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) {
+                return false;
+            }
+        }
+        i += length;
+    }
+    return true;
 }
 
 // "A..B" into its ends; false when there is no "..".
@@ -48,11 +73,13 @@ AutomationSchedule::AutomationSchedule(const ParameterCatalog& parameters,
 bool AutomationSchedule::parseTime(const std::string& text, int sampleRate, long long& frame) {
     double value = 0.0;
     if (!text.empty() && text.back() == 's') {
-        if (!NumberText::parseNumber(text.substr(0, text.size() - 1), value) || value < 0.0 ||
-            value * sampleRate > maxFrames) {
+        const bool milliseconds = text.size() > 1 && text[text.size() - 2] == 'm';
+        const double perUnit = milliseconds ? sampleRate / millisecondsPerSecond : sampleRate;
+        if (!NumberText::parseNumber(text.substr(0, text.size() - (milliseconds ? 2 : 1)), value) ||
+            value < 0.0 || value * perUnit > maxFrames) {
             return false;
         }
-        frame = std::llround(value * sampleRate);
+        frame = std::llround(value * perUnit);
         return true;
     }
     if (text.empty() || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
@@ -139,8 +166,30 @@ bool AutomationSchedule::add(const std::string& time, const std::string& assignm
         event.to = event.from.value;
     }
     event.from.index = catalog.find(name);
+    event.source = source;
+    event.time = time;
+    // Two changes of one parameter at once would take turns block by block.
+    for (const Event& other : events) {
+        if (!other.from.program && other.from.index == event.from.index && overlap(other, event)) {
+            error = "overlapping changes of " +
+                    catalog.parameters()[static_cast<size_t>(event.from.index)].name + ": " + other.source +
+                    " (" + other.time + ") and " + source + " (" + time +
+                    "); a ramp takes its parameter alone until it ends";
+            return false;
+        }
+    }
     events.push_back(event);
     return true;
+}
+
+bool AutomationSchedule::overlap(const Event& a, const Event& b) {
+    // A step at a ramp's end, or a ramp starting where another ends, follows it; anything else collides.
+    const auto inside = [](const Event& step, const Event& ramp) {
+        return step.endFrame == step.frame && ramp.frame <= step.frame && step.frame < ramp.endFrame;
+    };
+    const bool eitherRamps = a.endFrame > a.frame || b.endFrame > b.frame;
+    return eitherRamps && (std::max(a.frame, b.frame) < std::min(a.endFrame, b.endFrame) ||
+                           a.frame == b.frame || inside(a, b) || inside(b, a));
 }
 
 namespace {
@@ -160,11 +209,20 @@ bool AutomationSchedule::fileReadable(const SessionOptions& options, std::string
 }
 
 bool AutomationSchedule::load(const std::string& path, std::string& error) {
-    std::ifstream file(path);
+    std::ifstream file(path, std::ios::binary);
     if (!file) {
         error = unreadable(path);
         return false;
     }
+    std::string start(textCheckBytes, '\0');
+    file.read(start.data(), static_cast<std::streamsize>(start.size()));
+    start.resize(static_cast<size_t>(file.gcount()));
+    if (!looksLikeText(start)) {
+        error = path + " is not a text file: an automation file holds one event a line";
+        return false;
+    }
+    file.clear();
+    file.seekg(start.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0); // a byte-order mark is no event
     std::string line;
     for (int number = 1; std::getline(file, line); ++number) {
         line = trimmed(line.substr(0, line.find('#')));
@@ -210,6 +268,10 @@ void AutomationSchedule::start(long long totalFrames) {
             notes.push_back("an event at frame " + std::to_string(event.frame) +
                             " lies at or after the end (" + std::to_string(total) +
                             " frames) and is not sent");
+        } else if (event.endFrame > total) {
+            notes.push_back("a ramp from frame " + std::to_string(event.frame) + " to frame " +
+                            std::to_string(event.endFrame) + " runs past the end (" + std::to_string(total) +
+                            " frames) and stops short of its end value");
         }
     }
     activeRamps.clear();

@@ -23,10 +23,12 @@ public:
                        int sampleRate);
 
     // One event: TIME NAME=VALUE, TIME program=N|NAME, or TIME1..TIME2 NAME=A..B. TIME is seconds with an
-    // "s" (1.5s) or whole frames (66150). source names the event in messages ("--at", "file.txt:3").
+    // "s" (1.5s), milliseconds with "ms" (20ms) or whole frames (66150). source names the event in messages
+    // ("--at", "file.txt:3"). A ramp overlapping another change of its parameter is refused.
     bool add(const std::string& time, const std::string& assignment, const std::string& source,
              std::string& error);
-    // One event per line; "#" starts a comment, blank lines are skipped.
+    // One event per line; "#" starts a comment, blank lines are skipped. A file whose start is not UTF-8
+    // text (a NUL byte, a malformed sequence) is refused.
     bool load(const std::string& path, std::string& error);
     // False with load's message when the options name an automation file that cannot be opened: commands
     // check it first, since an unreadable file is a failure (exit 1), not a usage error.
@@ -38,7 +40,8 @@ public:
     bool empty() const noexcept { return events.empty(); }
     bool changesPrograms() const noexcept;
 
-    // Orders the events and readies the play-back at frame 0; warns of events at or after totalFrames.
+    // Orders the events and readies the play-back at frame 0; warns of events at or after totalFrames and
+    // of ramps that end after it.
     void start(long long totalFrames);
     // The changes due at frame, in order; called with the frames the renderer reaches, ascending, including
     // every frame nextBoundary named. changes is cleared first and never grows beyond its reserved size.
@@ -50,7 +53,8 @@ public:
     // The most changes one frame can bring, for reserving.
     size_t maxChanges() const noexcept { return events.size(); }
 
-    // Whole frames, or seconds with an "s"; false for anything else, negative or absurdly far.
+    // Whole frames, seconds with an "s" or milliseconds with "ms"; false for anything else, negative or
+    // absurdly far.
     static bool parseTime(const std::string& text, int sampleRate, long long& frame);
 
 private:
@@ -60,7 +64,12 @@ private:
         Change from;
         float to = 0.0f;
         size_t order = 0;
+        std::string source; // for messages
+        std::string time;
     };
+
+    // Both change their parameter over a common stretch, or at one frame where either starts a ramp.
+    static bool overlap(const Event& a, const Event& b);
 
     bool parseValue(const std::string& name, const std::string& value, const std::string& source,
                     float& normalised, std::string& error);

@@ -10,7 +10,9 @@ public:
     // The whole text as a whole number, or as a finite number.
     static bool parseWhole(const std::string& text, int& value);
     static bool parseNumber(const std::string& text, double& value);
-    // "NAME=VALUE" with both parts present.
+    // The text without the spaces, tabs and line ends around it.
+    static std::string trimmed(const std::string& text);
+    // "NAME=VALUE" with both parts present; spaces around "=" are allowed ("Mix = 20").
     static bool splitAssignment(const std::string& text, std::string& name, std::string& value);
 };
 

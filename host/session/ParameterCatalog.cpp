@@ -30,6 +30,15 @@ std::string trimmed(const std::string& text) {
     return first == std::string::npos ? std::string() : text.substr(first, last - first + 1);
 }
 
+// A finite number, a decimal comma taken as a point.
+bool parseNumber(const std::string& value, double& real) {
+    std::string text = NumberText::trimmed(value);
+    if (text.find('.') == std::string::npos && std::count(text.begin(), text.end(), ',') == 1) {
+        std::replace(text.begin(), text.end(), ',', '.');
+    }
+    return NumberText::parseNumber(text, real);
+}
+
 std::string number(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", value);
@@ -94,14 +103,24 @@ bool ParameterCatalog::parse(const std::string& name, const std::string& value, 
         real = info.minimum + static_cast<double>(choice - info.choices.begin());
     } else if (info.choices == shapeChoices && sameName(value, formerTrapezoidName)) {
         real = static_cast<double>(shapeTrapezoid);
-    } else {
+    } else if (!parseNumber(value, real)) {
+        // A unit after a number, as the editor's fields take it ("50%", "2 Hz"); only its own unit.
+        std::string unit;
         std::string text = value;
-        if (text.find('.') == std::string::npos && std::count(text.begin(), text.end(), ',') == 1) {
-            std::replace(text.begin(), text.end(), ',', '.');
+        const size_t unitStart =
+            text.find_last_not_of("abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ%");
+        if (unitStart != std::string::npos && unitStart + 1 < text.size()) {
+            unit = text.substr(unitStart + 1);
+            text = NumberText::trimmed(text.substr(0, unitStart + 1));
         }
-        if (!NumberText::parseNumber(text, real)) {
+        if (unit.empty() || !parseNumber(text, real)) {
             error = name + "=" + value + ": not a number" +
                     (info.choices.empty() ? std::string() : " or one of " + choiceText(index));
+            return false;
+        }
+        if (!sameName(unit, info.unit)) {
+            error = name + "=" + value + ": " + info.name +
+                    (info.unit.empty() ? " is a plain number, without a unit" : " is in " + info.unit);
             return false;
         }
     }

@@ -36,7 +36,8 @@ public:
     // Case-insensitive; -1 when there is none.
     int find(const std::string& name) const;
     // NAME and VALUE of NAME=VALUE: a finite number in the parameter's unit (a decimal comma is taken as a
-    // point) or a choice name. False with a one-line message naming the argument.
+    // point), optionally followed by that unit ("50%", "2 Hz", "3ms"), or a choice name. False with a
+    // one-line message naming the argument, and the parameter's unit when another was given.
     bool parse(const std::string& name, const std::string& value, ParameterValue& result,
                std::string& error) const;
     // The warning for a clamped value, naming the value used.

@@ -79,13 +79,24 @@ TEST(CommandLine, ReadsARenderCommandWithEveryOption) {
 }
 
 TEST(CommandLine, HelpAndVersionAreCommandsToo) {
-    for (const std::vector<std::string>& args : std::vector<std::vector<std::string>>{
-             {"--help"}, {"-h"}, {"help"}, {"render", "m", "--help"}, {"info", "-h", "--bogus"}}) {
+    struct Help {
+        std::vector<std::string> args;
+        std::vector<std::string> about; // the command whose usage is asked for; none: the whole usage
+    };
+    for (const Help& h :
+         {Help{{"--help"}, {}}, Help{{"-h"}, {}}, Help{{"help"}, {}}, Help{{"help", "help"}, {}},
+          Help{{"render", "m", "--help"}, {"render"}}, Help{{"info", "-h", "--bogus"}, {"info"}},
+          Help{{"help", "compare"}, {"compare"}}, Help{{"--help", "bench"}, {"bench"}},
+          Help{{"help", "validate"}, {"validate"}}, Help{{"--version", "-h"}, {"version"}}}) {
         HostOptions options;
         std::string error;
-        ASSERT_TRUE(parse(args, options, error)) << error;
-        EXPECT_EQ(options.command, "help") << args[0];
+        ASSERT_TRUE(parse(h.args, options, error)) << error;
+        EXPECT_EQ(options.command, "help") << h.args[0];
+        EXPECT_EQ(options.arguments, h.about) << h.args[0];
     }
+    EXPECT_EQ(errorFor({"help", "dance"}), "unknown command: dance");
+    EXPECT_EQ(errorFor({"dance", "--help"}), "unknown command: dance");
+    EXPECT_EQ(errorFor({"help", "editor"}), "unknown command: editor");
     HostOptions options;
     std::string error;
     ASSERT_TRUE(parse({"--version", "chorus.dll"}, options, error)) << error;

@@ -12,6 +12,7 @@
 #include "host/session/Session.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -308,6 +309,11 @@ TEST_F(HostRender, BadInputIsRefusedBeforeAnythingIsWritten) {
         {{"--at", "0.1s", "program=Nope"}, 2, "no program Nope"},
         {{"--at", "0.1s..0.05s", "Mix=1..2"}, 2, "must end after it starts"},
         {{"--at", "0.1s..0.2s", "program=1..2"}, 2, "cannot ramp"},
+        {{"--param", "Delay=3Hz"}, 2, "Delay=3Hz: Delay is in ms"},
+        {{"--param", "Stages=2ms"}, 2, "Stages=2ms: Stages is a plain number, without a unit"},
+        {{"--at", "10ms..30ms", "Mix=0..100", "--at", "20ms", "Mix=5"},
+         2,
+         "overlapping changes of Mix: --at (10ms..30ms) and --at (20ms)"},
         {{"--automation", "no-such-automation.txt"}, 1, "cannot read automation file"},
         {{"--load", badPreset}, 1, "is damaged"},
         {{}, 1, "is at 4000 Hz", tooSlow},
@@ -400,6 +406,9 @@ TEST_F(HostRender, CompareCountsNotANumberAsADifferenceAndIncludesTheToleranceIt
     };
     const AudioFile plain = file({0.5f, 0.25f, 0.0f, 0.0f});
     const AudioFile raised = file({0.5f + static_cast<float>(step), 0.25f, 0.0f, 0.0f});
+    std::vector<float> late(140000);
+    late.back() = 0.5f; // frame 69999, channel 2: beyond compare's first block of frames
+    const AudioFile marked = file(late);
     struct Case {
         const char* name;
         AudioFile a;
@@ -416,6 +425,12 @@ TEST_F(HostRender, CompareCountsNotANumberAsADifferenceAndIncludesTheToleranceIt
         {"NaN on both sides", file({nan, 0.25f, 0.0f, 0.0f}), file({nan, 0.25f, 0.0f, 0.0f}), "1000", 3,
          "not numbers on one side or both: 1"},
         {"another rate", plain, file({0.5f, 0.25f, 0.0f, 0.0f}, 48000), "1", 3, "different shape"},
+        {"where, first channel", plain, raised, "1", 0,
+         "largest at frame 0 (0.000000 s), channel 1: -60.2 dBFS\n"},
+        {"where, later frame", plain, file({0.5f, 0.25f, 0.0f, -0.1f}), "1", 0,
+         "largest at frame 1 (0.000023 s), channel 2: -20.0 dBFS\n"},
+        {"where, past the first block read", file(std::vector<float>(140000)), marked, "1", 0,
+         "largest at frame 69999 (1.587279 s), channel 2: -6.0 dBFS\n"},
     };
     for (const auto& c : cases) {
         const std::string a = write("host-compare-a.wav", c.a);
@@ -424,4 +439,184 @@ TEST_F(HostRender, CompareCountsNotANumberAsADifferenceAndIncludesTheToleranceIt
         EXPECT_EQ(result.status, c.status) << c.name << ": " << result.out << result.err;
         EXPECT_NE(result.out.find(c.message), std::string::npos) << c.name << ": " << result.out;
     }
+}
+
+// Values with their unit as the editor's fields show them, and times in milliseconds, mean what the plain
+// numbers do; another unit is refused naming the parameter's.
+TEST_F(HostRender, TypedValuesMayCarryTheirUnit) {
+    ModuleLoader loader;
+    HostedPlugin plugin;
+    std::string error;
+    ASSERT_TRUE(loader.load(module, error)) << error;
+    ASSERT_TRUE(plugin.create(loader.entry(), error)) << error;
+    ParameterCatalog catalog;
+    catalog.read(plugin);
+    struct Case {
+        const char* name;
+        const char* value;
+        double real; // NaN: refused
+        const char* message = "";
+    };
+    const double refused = std::numeric_limits<double>::quiet_NaN();
+    for (const Case& c : {Case{"Mix", "50%", 50.0}, Case{"Mix", "35 %", 35.0}, Case{"Freq", "2Hz", 2.0},
+                          Case{"Freq", "2 Hz", 2.0}, Case{"freq", "0,5hz", 0.5}, Case{"Delay", "3ms", 3.0},
+                          Case{"Delay", "3.5 MS", 3.5}, Case{"Stages", "3", 3.0},
+                          Case{"Delay", "3Hz", refused, "Delay=3Hz: Delay is in ms"},
+                          Case{"Mix", "50dB", refused, "Mix=50dB: Mix is in %"},
+                          Case{"Stages", "2x", refused, "Stages is a plain number, without a unit"},
+                          Case{"Freq", "Hz", refused, "Freq=Hz: not a number"},
+                          Case{"Freq", "2 Hz 3", refused, "not a number"}}) {
+        ParameterValue value;
+        error.clear();
+        const bool parsed = catalog.parse(c.name, c.value, value, error);
+        EXPECT_EQ(parsed, !std::isnan(c.real)) << c.name << "=" << c.value << ": " << error;
+        if (parsed) {
+            EXPECT_DOUBLE_EQ(value.real, c.real) << c.name << "=" << c.value;
+        } else {
+            EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        }
+    }
+    plugin.close();
+}
+
+// Automation files as people write them: spaces around "=", milliseconds; overlapping changes of one
+// parameter and files that are not text are refused; a ramp cut by the end is warned of.
+TEST_F(HostRender, AutomationFilesAreCheckedAsAWhole) {
+    ModuleLoader loader;
+    HostedPlugin plugin;
+    std::string error;
+    ASSERT_TRUE(loader.load(module, error)) << error;
+    ASSERT_TRUE(plugin.create(loader.entry(), error)) << error;
+    ParameterCatalog catalog;
+    catalog.read(plugin);
+    struct Case {
+        std::string text;
+        const char* message; // empty: accepted
+    };
+    const std::vector<Case> cases = {
+        {"1s  Mix = 20\n1500ms\tFreq = 2 Hz\n2s..3s Mix = 20 .. 40%\n", ""},
+        {"\xEF\xBB\xBF"
+         "1s Mix=20 # caf\xC3\xA9\n",
+         ""},
+        {"1s..2s Mix=0..100\n2s..3s Mix=100..0\n3s Mix=5\n0.5s..4s Freq=1..2\n", ""},
+        {"1s..3s Mix=0..100\n# a comment\n2s Mix=50\n",
+         "overlapping changes of Mix: a.txt:1 (1s..3s) and a.txt:3 (2s)"},
+        {"2s..4s Mix=0..100\n1s..3s Mix=0..100\n", "a.txt:1 (2s..4s) and a.txt:2 (1s..3s)"},
+        {"1s Mix=3\n1s..2s Mix=0..100\n", "a.txt:1 (1s) and a.txt:2 (1s..2s)"},
+        {std::string("1s Mix=20\n\0\0\0", 13), "a.txt is not a text file"},
+        {"1s Mix=2\xFF\xFE\n", "a.txt is not a text file"},
+        {"1s Mix=\xC0\xAF\n", "a.txt is not a text file"},
+        {std::string(1023, '#') + "\xC3", ""}, // a character cut by the checked part's end
+    };
+    for (const Case& c : cases) {
+        write("a.txt", c.text);
+        AutomationSchedule schedule(catalog, Session::readProgramNames(plugin), 1000);
+        error.clear();
+        const bool loaded = schedule.load("a.txt", error);
+        EXPECT_EQ(loaded, *c.message == '\0') << c.text << ": " << error;
+        EXPECT_NE(error.find(c.message), std::string::npos) << error;
+        EXPECT_EQ(std::count(error.begin(), error.end(), '\n'), 0) << error;
+    }
+
+    AutomationSchedule schedule(catalog, Session::readProgramNames(plugin), 1000);
+    ASSERT_TRUE(schedule.add("4s..9s", "Mix=0..100", "--at", error)) << error;
+    ASSERT_TRUE(schedule.add("1s..5s", "Freq=0..5", "--at", error)) << error; // ends exactly at the end
+    schedule.start(5000);
+    ASSERT_EQ(schedule.warnings().size(), 1u);
+    EXPECT_EQ(
+        schedule.warnings()[0],
+        "a ramp from frame 4000 to frame 9000 runs past the end (5000 frames) and stops short of its end "
+        "value");
+    plugin.close();
+}
+
+// A render's closing line gives the output's peak and, for an integer format, the samples clipped, read
+// back from the file; clipping is also a warning.
+TEST_F(HostRender, RenderReportsPeakAndClipping) {
+    AudioFile loud = DemoSignal::generate(44100, 0.3);
+    for (float& sample : loud.samples) {
+        sample *= 4.0f;
+    }
+    const std::string input = write("host-render-loud.wav", loud);
+    const Result floating = run({"render", module, input, output});
+    ASSERT_EQ(floating.status, 0) << floating.err;
+    const AudioFile exact = rendered();
+    float peak = 0.0f;
+    long long over = 0; // what 24 bits cannot hold
+    for (const float sample : exact.samples) {
+        peak = std::max(peak, std::fabs(sample));
+        const double step = std::floor(static_cast<double>(sample) * 8388608.0 + 0.5);
+        over += step > 8388607.0 || step < -8388608.0;
+    }
+    ASSERT_GT(over, 0) << "the input is loud enough to clip";
+    const std::string peakText = "peak " + HostMessages::decibels(peak);
+    EXPECT_NE(floating.err.find("(f32), " + peakText + "\n"), std::string::npos) << floating.err;
+    EXPECT_EQ(floating.err.find("clipped"), std::string::npos) << floating.err;
+
+    const Result integer = run({"render", module, input, output, "--format", "s24"});
+    ASSERT_EQ(integer.status, 0) << integer.err;
+    EXPECT_NE(integer.err.find("(s24), " + peakText + ", " + std::to_string(over) + " clipped\n"),
+              std::string::npos)
+        << integer.err;
+    EXPECT_NE(integer.err.find("warning: " + std::to_string(over) + " samples clipped: s24"),
+              std::string::npos)
+        << integer.err;
+    const AudioFile held = rendered();
+    ASSERT_EQ(held.samples.size(), exact.samples.size());
+    const auto fullScale = std::count_if(held.samples.begin(), held.samples.end(), [](float sample) {
+        return std::fabs(sample) >= 8388607.0f / 8388608.0f;
+    });
+    EXPECT_GE(fullScale, over) << "clipped samples lie at full scale";
+
+    const Result quiet =
+        run({"render", module, input, output, "--format", "s24", "--param", "Mix=0", "--quiet"});
+    EXPECT_EQ(quiet.status, 0) << quiet.err;
+}
+
+// What the binary prints for a usage error and for help: one line and where to look, or one command's usage.
+TEST_F(HostRender, UsageErrorsPointToTheCommandsHelp) {
+    const std::string input = write("host-render-in.wav", DemoSignal::generate(44100, 0.05));
+    struct Case {
+        std::vector<std::string> args;
+        int status;
+        std::string out;
+        std::string err;
+    };
+    const std::string compareUsage =
+        "usage:\n  chorus-host compare A B [--tolerance T]\n"
+        "Exit status: 0 done, 1 failed (nothing written), 2 usage error, 3 compare "
+        "found a difference.\n";
+    const bool editor = CommandTable::withEditor();
+    const std::vector<Case> cases = {
+        {{"render", "m", "a", "b", "--bogus"},
+         2,
+         "",
+         "chorus-host: unknown option: --bogus\nsee `chorus-host help render`\n"},
+        {{"compare", "a"},
+         2,
+         "",
+         "chorus-host: compare takes 2 arguments, got 1\nsee `chorus-host help compare`\n"},
+        {{"dance", "x"}, 2, "", "chorus-host: unknown command: dance\nsee `chorus-host --help`\n"},
+        {{"help", "dance"}, 2, "", "chorus-host: unknown command: dance\nsee `chorus-host --help`\n"},
+        {{"render", module, input, output, "--param", "Delay=3Hz"},
+         2,
+         "",
+         "chorus-host: --param Delay=3Hz: Delay is in ms\nsee `chorus-host help render`\n"},
+        {{"help", "compare"}, 0, compareUsage, ""},
+        {{"compare", "--help"}, 0, compareUsage, ""},
+        {{"--help"}, 0, CommandLine::usage(editor), ""},
+        {{"help"}, 0, CommandLine::usage(editor), ""},
+    };
+    for (const Case& c : cases) {
+        std::FILE* out = std::tmpfile();
+        std::FILE* err = std::tmpfile();
+        EXPECT_EQ(CommandTable::main(c.args, out, err), c.status) << c.args[0];
+        EXPECT_EQ(drain(out), c.out) << c.args[0];
+        EXPECT_EQ(drain(err), c.err) << c.args[0];
+    }
+    const std::string render = CommandLine::usage(editor, "render");
+    EXPECT_NE(render.find("--automation FILE"), std::string::npos) << render;
+    EXPECT_NE(render.find("TIME is seconds"), std::string::npos) << render;
+    EXPECT_EQ(render.find("chorus-host generate"), std::string::npos) << render;
+    EXPECT_EQ(render.find("play counts"), std::string::npos) << render;
 }
