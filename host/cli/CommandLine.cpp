@@ -117,9 +117,8 @@ const UsageNote usageNotes[] = {
     {{"play"},
      "play --seconds S plays S seconds of sound (with --loop too), then what the device holds; the\n"
      "  position line on standard error shows time / length and the pass; --quiet hides it.\n"},
-    {{},
-     "Exit status: 0 done, 1 failed (nothing written), 2 usage error, 3 compare found a difference,\n"
-     "  130 play stopped by Ctrl-C (what was queued still plays).\n"},
+    {{}, "Exit status: 0 done, 1 failed (nothing written), 2 usage error, 3 compare found a difference.\n"},
+    {{"play"}, "play exits 130 when stopped by Ctrl-C (what was queued still plays).\n"},
 };
 
 } // namespace

@@ -81,6 +81,7 @@ int showWindow(const HostOptions& options, HostedPlugin& plugin, const std::vect
     }
     if (options.log) {
         std::fprintf(out, "title %s\n", window.title().c_str());
+        std::fprintf(out, "strip %s\n", window.programLine().c_str());
     }
     window.close();
     if (!options.saveBank.empty()) {

@@ -26,7 +26,8 @@ bool EditorMenu::attach(void* window, const std::vector<std::string>& programs) 
     AppendMenuA(edit, MF_STRING, redo, "&Redo\tCtrl+Y");
     HMENU program = CreatePopupMenu();
     for (std::size_t p = 0; p < programs.size(); ++p) {
-        const std::string label = std::to_string(p) + ": " + programs[p];
+        // Programs 0 to 9 take their digit as the menu's key: Alt+P, then 2 picks program 2.
+        const std::string label = (p < 10 ? "&" : "") + std::to_string(p) + ": " + programs[p];
         AppendMenuA(program, MF_STRING, firstProgram + p, label.c_str());
     }
     HMENU menuBar = CreateMenu();

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # chorus-host's editor under real X input, as a hand uses it: the wheel, a click without a drag, typing
 # into the number fields (no number, Escape, Tab, a Stages value between steps), one step of the Stages
-# knob, PageDown for the next program, and the bank saved when the window closes.
+# knob, PageDown for the next program, and the bank saved when the window closes. CHORUS_ZOOM (100, 150 or
+# 200) opens the editor at that zoom: every position and distance is the 100 % one scaled, and every
+# parameter must come out as at 100 %.
 # Arguments: the build tree and the source tree. Needs DISPLAY (Xvfb with a window manager) and xdotool.
 set -u
 build=$1
@@ -13,7 +15,9 @@ log=$work/log.txt
 bank=$work/bank.qcp
 
 . "$source/tests/editor/open-editor.sh"
-open_editor 300 --seconds 25 --save "$bank"
+zoom=${CHORUS_ZOOM:-100}
+open_editor 300 --seconds 25 --save "$bank" --zoom "$zoom"
+grep -q "^editor $((238 * zoom / 100)) x $((226 * zoom / 100)) at " "$log" || { echo "FAIL: not at $zoom %"; cat "$log"; exit 1; }
 
 status=0
 fail() { echo "FAIL: $*"; status=1; }
@@ -21,7 +25,8 @@ mark() { wc -l <"$log"; }
 # The values of "host 0 INDEX" (parameter automated) lines after line $2.
 sent() { tail -n +"$(($2 + 1))" "$log" | tr -d '\r' | sed -n "s/^host 0 $1 0 \([-0-9.e]*\) automate .*/\1/p"; }
 near() { awk -v a="$1" -v b="$2" 'BEGIN { d = a - b; exit !(d < 0.001 && d > -0.001) }'; }
-at() { xdotool mousemove $((x + $1)) $((y + $2)); sleep 0.15; }
+scaled() { echo $(($1 * zoom / 100)); }
+at() { xdotool mousemove $((x + $(scaled "$1"))) $((y + $(scaled "$2"))); sleep 0.15; }
 press() { at "$1" "$2"; xdotool mousedown 1; sleep 0.15; xdotool mouseup 1; sleep 0.3; }
 keys() { xdotool key --delay 60 "$@"; sleep 0.3; }
 
@@ -54,13 +59,18 @@ for v in $values; do near "$v" 0.666667 || fail "Stages 2.5 sent $v"; done
 # 7. The Stages knob dragged up by one step (a third of its 200-pixel travel) in small moves: the one new
 # value is sent once (the stepped parameter's pair of notifications), however many moves it took.
 m=$(mark); at 140 190; xdotool mousedown 1; sleep 0.15
-for d in $(seq 4 4 80); do xdotool mousemove $((x + 140)) $((y + 190 - d)); sleep 0.04; done
+for d in $(seq 4 4 80); do xdotool mousemove $((x + $(scaled 140))) $((y + $(scaled $((190 - d))))); sleep 0.04; done
 sleep 0.15; xdotool mouseup 1; sleep 0.4
 values=$(sent 3 "$m")
 [ "$(sort -u <<<"$values" | wc -l)" -eq 1 ] && [ "$(wc -l <<<"$values")" -le 2 ] && near "$(head -n 1 <<<"$values")" 1 ||
   fail "one Stages step sent: $(tr '\n' ' ' <<<"$values")"
 
-# 8. PageDown selects the next program and the title follows.
+# 8. A click on the Shape button steps the shape (sine to trapezoid), and the host hears it.
+m=$(mark); press 100 128
+values=$(sent 4 "$m")
+[ -n "$values" ] && near "$(tail -n 1 <<<"$values")" 1 || fail "the Shape button sent: $(tr '\n' ' ' <<<"$values")"
+
+# 9. PageDown selects the next program and the title follows.
 press 120 218; keys Next; sleep 0.3
 name=$(xdotool search --name 'chorus-host: chorus.dll' getwindowname 2>/dev/null | head -n 1)
 grep -q 'program 1: ' <<<"$name" || fail "after PageDown the title is: $name"

@@ -9,11 +9,11 @@ open_editor() {
   "$source/tools/wine-run.sh" ./chorus-host.exe editor chorus.dll "$@" --log >"$log" 2>&1 &
   host=$!
   for _ in $(seq "$wait"); do
-    grep -q '^editor 238 x 226 at ' "$log" && break
+    grep -q '^editor [0-9]* x [0-9]* at ' "$log" && break
     sleep 0.1
   done
   local origin
-  origin=$(sed -n 's/^editor 238 x 226 at \(-\{0,1\}[0-9]*\) \(-\{0,1\}[0-9]*\).*$/\1 \2/p' "$log")
+  origin=$(sed -n 's/^editor [0-9]* x [0-9]* at \(-\{0,1\}[0-9]*\) \(-\{0,1\}[0-9]*\).*$/\1 \2/p' "$log")
   if [ -z "$origin" ]; then
     echo "the editor did not open"; cat "$log"; kill "$host" 2>/dev/null; exit 1
   fi
