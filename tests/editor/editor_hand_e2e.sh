@@ -65,8 +65,8 @@ values=$(sent 3 "$m")
 [ "$(sort -u <<<"$values" | wc -l)" -eq 1 ] && [ "$(wc -l <<<"$values")" -le 2 ] && near "$(head -n 1 <<<"$values")" 1 ||
   fail "one Stages step sent: $(tr '\n' ' ' <<<"$values")"
 
-# 8. A click on the Shape button steps the shape (sine to trapezoid), and the host hears it.
-m=$(mark); press 100 128
+# 8. A click on the Shape group's trapezoid (from sine) selects it, and the host hears it.
+m=$(mark); press 145 128
 values=$(sent 4 "$m")
 [ -n "$values" ] && near "$(tail -n 1 <<<"$values")" 1 || fail "the Shape button sent: $(tr '\n' ' ' <<<"$values")"
 
