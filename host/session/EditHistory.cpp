@@ -109,22 +109,21 @@ void EditHistory::apply(const Step& step, bool forward) {
 }
 
 bool EditHistory::undo() {
-    if (done.empty()) {
-        return false;
-    }
-    apply(done.back(), false);
-    undone.push_back(std::move(done.back()));
-    done.pop_back();
-    return true;
+    return move(done, undone, false);
 }
 
 bool EditHistory::redo() {
-    if (undone.empty()) {
+    return move(undone, done, true);
+}
+
+// The last step of from, applied backwards (undo) or forwards (redo), goes onto to.
+bool EditHistory::move(std::vector<Step>& from, std::vector<Step>& to, bool forward) {
+    if (from.empty()) {
         return false;
     }
-    apply(undone.back(), true);
-    done.push_back(std::move(undone.back()));
-    undone.pop_back();
+    apply(from.back(), forward);
+    to.push_back(std::move(from.back()));
+    from.pop_back();
     return true;
 }
 

@@ -48,6 +48,7 @@ private:
     void edited(int index, float value);
     void push(Step step);
     void apply(const Step& step, bool forward);
+    bool move(std::vector<Step>& from, std::vector<Step>& to, bool forward);
     void readValues();
 
     HostedPlugin& plugin;
