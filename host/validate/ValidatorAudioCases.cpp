@@ -145,6 +145,8 @@ CaseResult runEntries(CaseContext& context, bool replacing) {
     return CaseResult::pass(std::to_string(combinations) + " rate and block-size combinations");
 }
 
+} // namespace
+
 CaseResult processReplace(CaseContext& context) {
     return runEntries(context, true);
 }
@@ -202,14 +204,6 @@ CaseResult blockSplit(CaseContext& context) {
         ++runs;
     }
     return CaseResult::pass(std::to_string(runs) + " rates, random splits up to the announced block size");
-}
-
-} // namespace
-
-std::vector<ValidatorCase> audioCases() {
-    return {{"process-replace", processReplace, 10.0},
-            {"process-add", processAdd, 15.0},
-            {"block-split", blockSplit, 5.0}};
 }
 
 } // namespace chorus::host

@@ -53,13 +53,28 @@ struct ValidatorCase {
     double secondsAtLevel5; // what the case takes at level 5; the watchdog allows several times this
 };
 
-// The cases by theme; Validator runs them in this order.
-std::vector<ValidatorCase> requestCases();
-std::vector<ValidatorCase> stateCases();
-std::vector<ValidatorCase> audioCases();
-std::vector<ValidatorCase> processCases();
-std::vector<ValidatorCase> modelCases();
-std::vector<ValidatorCase> threadCases();
-std::vector<ValidatorCase> windowCases(); // empty where the host has no window system
+// The cases, each in the file of its theme; Validator's table lists them in the order they run. The model
+// cases exist only where the reference arithmetic is built, the window cases only with a window system.
+CaseResult descriptorCase(CaseContext& context);
+CaseResult editorRequests(CaseContext& context);
+CaseResult randomRequests(CaseContext& context);
+CaseResult stateRoundTrip(CaseContext& context);
+CaseResult textRoundTrip(CaseContext& context);
+CaseResult chunkEdges(CaseContext& context);
+CaseResult processReplace(CaseContext& context);
+CaseResult processAdd(CaseContext& context);
+CaseResult blockSplit(CaseContext& context);
+CaseResult determinism(CaseContext& context);
+CaseResult edgesOfProcessing(CaseContext& context);
+CaseResult denormalSpeed(CaseContext& context);
+CaseResult modelCase(CaseContext& context);
+CaseResult extremeCase(CaseContext& context);
+CaseResult noAllocation(CaseContext& context);
+CaseResult audioAgainstAutomation(CaseContext& context);
+CaseResult instancesOnThreads(CaseContext& context);
+CaseResult lifecycles(CaseContext& context);
+CaseResult editorCycles(CaseContext& context);
+CaseResult editorWithAutomation(CaseContext& context);
+CaseResult oleOnThreads(CaseContext& context);
 
 } // namespace chorus::host

@@ -307,6 +307,8 @@ float randomRate(std::mt19937& rng) {
         randomInt(rng, 0, static_cast<int>(std::size(modelRates)) - 1))];
 }
 
+} // namespace
+
 CaseResult extremeCase(CaseContext& context) {
     std::string error;
     if (!isChorus(context, error)) {
@@ -387,12 +389,6 @@ CaseResult modelCase(CaseContext& context) {
         std::to_string(runs.size()) +
         " runs over rates, programs and channel layouts, some with automation, bit for bit "
         "equal to the reference arithmetic");
-}
-
-} // namespace
-
-std::vector<ValidatorCase> modelCases() {
-    return {{"model", modelCase, 10.0}, {"extreme-values", extremeCase, 5.0}};
 }
 
 } // namespace chorus::host

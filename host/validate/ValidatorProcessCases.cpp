@@ -8,8 +8,6 @@
 
 namespace chorus::host {
 
-namespace {
-
 // One random but valid session, played twice on fresh instances: the same output and state bit for bit.
 CaseResult determinism(CaseContext& context) {
     const std::uint32_t sessionSeed = context.seed;
@@ -169,14 +167,6 @@ CaseResult denormalSpeed(CaseContext& context) {
                   "denormal input takes %.2fx the time of normal input (median of %zu block pairs)", median,
                   ratios.size());
     return median > warnRatio ? CaseResult::warn(std::string(text) + ", above 1.2x") : CaseResult::pass(text);
-}
-
-} // namespace
-
-std::vector<ValidatorCase> processCases() {
-    return {{"determinism", determinism, 5.0},
-            {"process-edges", edgesOfProcessing, 2.0},
-            {"denormal-speed", denormalSpeed, 2.0}};
 }
 
 } // namespace chorus::host

@@ -13,6 +13,8 @@ namespace {
 
 constexpr int maxParameters = 1000;
 
+} // namespace
+
 CaseResult descriptorCase(CaseContext& context) {
     PluginDriver a(context.loader);
     PluginDriver b(context.loader);
@@ -107,6 +109,8 @@ CaseResult editorRequests(CaseContext& context) {
     driver.host().dispatch(opEditorClose); // closing what was never opened must be harmless
     return CaseResult::pass("editor rectangle " + std::to_string(width) + "x" + std::to_string(height));
 }
+
+namespace {
 
 std::string randomText(std::mt19937& rng) {
     static const char* const texts[] = {"",      "abc",  "3,5",    "1e999", "-1e999",
@@ -308,6 +312,8 @@ private:
     std::string last;
 };
 
+} // namespace
+
 // Any request a host may send, with values good and bad; processing in between must stay inside its
 // buffers and finite, texts inside their 64 bytes, parameters finite.
 CaseResult randomRequests(CaseContext& context) {
@@ -330,14 +336,6 @@ CaseResult randomRequests(CaseContext& context) {
     }
     return CaseResult::pass(std::to_string(requests) + " random requests in " + std::to_string(sequences) +
                             " sequences");
-}
-
-} // namespace
-
-std::vector<ValidatorCase> requestCases() {
-    return {{"descriptor", descriptorCase, 1.0},
-            {"editor-requests", editorRequests, 1.0},
-            {"random-requests", randomRequests, 5.0}};
 }
 
 } // namespace chorus::host

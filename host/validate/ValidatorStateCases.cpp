@@ -139,6 +139,8 @@ private:
     std::vector<float> values;
 };
 
+} // namespace
+
 // Save, randomise, restore: the same parameters, the same chunks byte for byte and the same output as an
 // instance that only ever saw the saved state. Chunks are also read a few bytes at a time with other
 // requests and processing in between.
@@ -264,14 +266,6 @@ CaseResult chunkEdges(CaseContext& context) {
         }
     }
     return CaseResult::pass("an empty bank and program chunk refused; 3 random 1 MB chunks survived");
-}
-
-} // namespace
-
-std::vector<ValidatorCase> stateCases() {
-    return {{"state-roundtrip", stateRoundTrip, 3.0},
-            {"text-roundtrip", textRoundTrip, 1.0},
-            {"chunk-edges", chunkEdges, 2.0}};
 }
 
 } // namespace chorus::host

@@ -81,6 +81,8 @@ void automateOnce(PluginDriver& driver, std::mt19937& rng, const std::vector<std
     }
 }
 
+} // namespace
+
 CaseResult noAllocation(CaseContext& context) {
     if (std::string error = installCounter(context); !error.empty()) {
         return CaseResult::skip(error);
@@ -242,15 +244,6 @@ CaseResult lifecycles(CaseContext& context) {
     }
     return CaseResult::pass(std::to_string(cycles) + " create/destroy cycles; allocations" +
                             (end.gdiObjects >= 0 ? ", GDI objects, windows and handles" : "") + " flat");
-}
-
-} // namespace
-
-std::vector<ValidatorCase> threadCases() {
-    return {{"no-allocation", noAllocation, 3.0},
-            {"threads-automation", audioAgainstAutomation, 4.0},
-            {"instances-threads", instancesOnThreads, 5.0},
-            {"lifecycles", lifecycles, 8.0}};
 }
 
 } // namespace chorus::host

@@ -40,6 +40,8 @@ std::string editorCycle(PluginDriver& driver) {
     return {};
 }
 
+} // namespace
+
 CaseResult editorCycles(CaseContext& context) {
     const std::string how = ResourceCounter::install(reinterpret_cast<const void*>(context.loader.entry()));
     context.note(how);
@@ -70,6 +72,8 @@ CaseResult editorCycles(CaseContext& context) {
     return CaseResult::pass(std::to_string(cycles) + " editor cycles; allocations, GDI objects (" +
                             std::to_string(end.gdiObjects) + " held), window DCs, windows and handles flat");
 }
+
+namespace {
 
 // The audio and automation threads of editorWithAutomation and what they share with the window thread.
 struct BusyThreads {
@@ -148,6 +152,8 @@ std::string reopenEditor(PluginDriver& driver, int cycles) {
     return cycleProblem;
 }
 
+} // namespace
+
 // The editor opened and closed on the window thread while the audio thread processes and another thread
 // sets parameters, changes programs and loads chunks at full speed.
 CaseResult editorWithAutomation(CaseContext& context) {
@@ -181,9 +187,13 @@ CaseResult editorWithAutomation(CaseContext& context) {
                             std::to_string(busy.changes.load()) + " automation requests");
 }
 
+namespace {
+
 const char* oleState(HRESULT probe) {
     return probe == S_OK ? "not initialised" : probe == S_FALSE ? "initialised" : "in another apartment";
 }
+
+} // namespace
 
 // A loader thread makes instances; the window thread, which initialised OLE itself, destroys them, some
 // after opening their editor. Both threads must end with the OLE state they had.
@@ -238,14 +248,6 @@ CaseResult oleOnThreads(CaseContext& context) {
                             "window thread" +
                             (editor ? ", every second one after an editor cycle" : "") +
                             "; the window thread's OLE kept");
-}
-
-} // namespace
-
-std::vector<ValidatorCase> windowCases() {
-    return {{"editor-cycles", editorCycles, 8.0},
-            {"editor-automation", editorWithAutomation, 20.0},
-            {"ole-threads", oleOnThreads, 5.0}};
 }
 
 } // namespace chorus::host
