@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <objbase.h>
+#include <optional>
 #include <thread>
 #include <windows.h>
 
@@ -23,6 +24,18 @@ constexpr int windowBlock = 256;
 
 bool hasEditor(PluginDriver& driver) {
     return (driver.descriptor()->flags & flagHasEditor) != 0;
+}
+
+// Creates the instance; why the case cannot run when that fails (a failure) or it has no editor (a skip).
+std::optional<CaseResult> createWithEditor(PluginDriver& driver) {
+    std::string error;
+    if (!driver.create(error)) {
+        return CaseResult::fail(error);
+    }
+    if (!hasEditor(driver)) {
+        return CaseResult::skip("the plug-in has no editor");
+    }
+    return std::nullopt;
 }
 
 // One open, idle and close of the editor in a fresh host window.
@@ -46,12 +59,8 @@ CaseResult editorCycles(CaseContext& context) {
     const std::string how = ResourceCounter::install(reinterpret_cast<const void*>(context.loader.entry()));
     context.note(how);
     PluginDriver driver(context.loader);
-    std::string error;
-    if (!driver.create(error)) {
-        return CaseResult::fail(error);
-    }
-    if (!hasEditor(driver)) {
-        return CaseResult::skip("the plug-in has no editor");
+    if (const std::optional<CaseResult> refused = createWithEditor(driver)) {
+        return *refused;
     }
     const int cycles = context.scaled(100, 10);
     constexpr int warmUp = 3;
@@ -158,12 +167,8 @@ std::string reopenEditor(PluginDriver& driver, int cycles) {
 // sets parameters, changes programs and loads chunks at full speed.
 CaseResult editorWithAutomation(CaseContext& context) {
     PluginDriver driver(context.loader);
-    std::string error;
-    if (!driver.create(error)) {
-        return CaseResult::fail(error);
-    }
-    if (!hasEditor(driver)) {
-        return CaseResult::skip("the plug-in has no editor");
+    if (const std::optional<CaseResult> refused = createWithEditor(driver)) {
+        return *refused;
     }
     driver.start(windowRate, windowBlock);
     const auto bank = driver.save(false);
