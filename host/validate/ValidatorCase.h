@@ -53,7 +53,10 @@ struct ValidatorCase {
     double secondsAtLevel5; // what the case takes at level 5; the watchdog allows several times this
 };
 
-// The cases, each in the file of its theme; Validator's table lists them in the order they run. The model
+// Every case, in the order Validator runs them (ValidatorCases.cpp).
+std::vector<ValidatorCase> allCases();
+
+// The cases, each in the file of its theme. The model
 // cases exist only where the reference arithmetic is built, the window cases only with a window system.
 CaseResult descriptorCase(CaseContext& context);
 CaseResult editorRequests(CaseContext& context);
