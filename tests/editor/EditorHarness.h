@@ -28,6 +28,14 @@ struct HostRequest {
 
 // The real chorus effect with its editor, open in a host window, and a host that records its requests.
 // Mouse presses go to the editor's window as messages; the drag that follows reads the scripted input.
+// A captured window: its size and pixels, rows from the top.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    std::vector<GuiColor> pixels;
+    GuiColor at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
+};
+
 class EditorHarness {
 public:
     static constexpr int windowX = 40; // screen position of the host window and so of the editor
@@ -66,6 +74,11 @@ public:
     void idle();
     // Paints the whole editor now and reads its pixels (width x height, rows from the top).
     std::vector<GuiColor> capture(int& width, int& height);
+    Picture picture() {
+        Picture p;
+        p.pixels = capture(p.width, p.height);
+        return p;
+    }
 
     static std::vector<HostRequest>& requests();
     static std::vector<HostRequest> requests(int32_t opcode);

@@ -17,19 +17,6 @@ namespace {
 constexpr GuiColor keyColour{255, 255, 255, 0};
 constexpr GuiRect padArea{13, 31, 159, 115};
 
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<GuiColor> pixels;
-    GuiColor at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
-};
-
-Picture capture(EditorHarness& h) {
-    Picture p;
-    p.pixels = h.capture(p.width, p.height);
-    return p;
-}
-
 // Pixels of the knob's area that differ from its strip frame laid over the background (the strip's key
 // colour lets the background through).
 int knobMismatches(const Picture& shot, const GuiFilmstripKnob* knob, const GuiBitmapBank& bank) {
@@ -111,7 +98,7 @@ TEST(EditorPicture, KnobFramesAndPadCurvesFollowTheProgram) {
         EXPECT_EQ(missingWavePixels(shot, editor), 0);
     };
 
-    const Picture first = capture(h);
+    const Picture first = h.picture();
     ASSERT_EQ(first.width, 238);
     ASSERT_EQ(first.height, 226);
     expectKnobsAndWave(first);
@@ -121,7 +108,7 @@ TEST(EditorPicture, KnobFramesAndPadCurvesFollowTheProgram) {
     // Wobble: 4 Hz and 4 ms; then four stages, which bring six grey copies.
     h.dispatch(opSelectProgram, 0, 1);
     h.setParameter(paramStages, 1.0f);
-    const Picture second = capture(h);
+    const Picture second = h.picture();
     expectKnobsAndWave(second);
     EXPECT_NE(editor.getFreqKnob()->frameOffset(), 0);
     EXPECT_NE(whiteInPad(first), whiteInPad(second));
@@ -132,7 +119,7 @@ TEST(EditorPicture, KnobFramesAndPadCurvesFollowTheProgram) {
 
 TEST(EditorPicture, LitShapeButtonShowsItsOnImage) {
     EditorHarness h;
-    const Picture shot = capture(h);
+    const Picture shot = h.picture();
     const GuiButtonGroup* group = h.editor().getShapeButtons();
     ASSERT_EQ(group->litMember(), 1);
     const GuiBitmap* peak = h.editor().getBitmapBank().bitmapFor(ChorusEditor::bitmapShapePeak);

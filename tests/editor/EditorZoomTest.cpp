@@ -19,19 +19,6 @@ namespace {
 constexpr int zoomedHostWidth = 520;
 constexpr int zoomedHostHeight = 480;
 
-struct Picture {
-    int width = 0;
-    int height = 0;
-    std::vector<GuiColor> pixels;
-    GuiColor at(int x, int y) const { return pixels[static_cast<std::size_t>(y * width + x)]; }
-};
-
-Picture capture(EditorHarness& h) {
-    Picture p;
-    p.pixels = h.capture(p.width, p.height);
-    return p;
-}
-
 intptr_t askZoom(EditorHarness& h, int percent) {
     const intptr_t answer = h.dispatch(opVendorSpecific, CHORUS_WHEEL_INDEX, CHORUS_ZOOM_VALUE, nullptr,
                                        static_cast<float>(percent));
@@ -181,7 +168,7 @@ TEST(EditorZoom, WithoutARequestTheEditorFollowsTheDpiOfItsWindow) {
 TEST(EditorZoom, RequestSizesTheEditorAndHalvedItMatchesTheOriginal) {
     EditorHarness h(zoomedHostWidth, zoomedHostHeight);
     ASSERT_EQ(askZoom(h, 100), 100); // whatever the display's DPI
-    const Picture original = capture(h);
+    const Picture original = h.picture();
     ASSERT_EQ(original.width, 238);
     ASSERT_EQ(original.height, 226);
 
@@ -191,13 +178,13 @@ TEST(EditorZoom, RequestSizesTheEditorAndHalvedItMatchesTheOriginal) {
     ASSERT_EQ(h.dispatch(opEditorRect, 0, 0, &rect), 1);
     EXPECT_EQ(rect->right - rect->left, 357);
     EXPECT_EQ(rect->bottom - rect->top, 339);
-    EXPECT_EQ(capture(h).width, 357);
+    EXPECT_EQ(h.picture().width, 357);
     ASSERT_EQ(askZoom(h, 200), 200);
     ASSERT_EQ(h.dispatch(opEditorRect, 0, 0, &rect), 1);
     EXPECT_EQ(rect->right - rect->left, 476);
     EXPECT_EQ(rect->bottom - rect->top, 452);
     EXPECT_EQ(childWindowCount(h.hostWindow()), 1);
-    const Picture zoomed = capture(h);
+    const Picture zoomed = h.picture();
     ASSERT_EQ(zoomed.width, 476);
     ASSERT_EQ(zoomed.height, 452);
 
@@ -232,7 +219,7 @@ TEST(EditorZoom, RequestSizesTheEditorAndHalvedItMatchesTheOriginal) {
     }
 
     ASSERT_EQ(askZoom(h, 100), 100);
-    const Picture back = capture(h);
+    const Picture back = h.picture();
     ASSERT_EQ(back.width, 238);
     EXPECT_EQ(back.pixels, original.pixels);
 }

@@ -188,6 +188,21 @@ protected:
 
 } // namespace
 
+// The module's plug-in, created, with its parameter catalog read.
+struct CatalogedPlugin {
+    ModuleLoader loader;
+    HostedPlugin plugin;
+    ParameterCatalog catalog;
+    std::string error;
+
+    CatalogedPlugin() {
+        if (loader.load(module, error) && plugin.create(loader.entry(), error)) {
+            catalog.read(plugin);
+        }
+    }
+    bool ok() const { return plugin.isOpen(); }
+};
+
 TEST_F(HostRender, MonoInputInAddingModeMatchesTheModuleOnBothChannels) {
     const AudioFile mono = DemoSignal::toMono(DemoSignal::generate(22050, 1.0));
     const std::string input = write("host-render-mono.wav", mono);
@@ -224,13 +239,11 @@ TEST_F(HostRender, TimedChangesLandOnTheirFrameInsideABlock) {
 }
 
 TEST_F(HostRender, ARampSendsOneValuePerBlockAndEndsExactly) {
-    ModuleLoader loader;
-    HostedPlugin plugin;
+    CatalogedPlugin opened;
+    ASSERT_TRUE(opened.ok()) << opened.error;
+    HostedPlugin& plugin = opened.plugin;
+    const ParameterCatalog& catalog = opened.catalog;
     std::string error;
-    ASSERT_TRUE(loader.load(module, error)) << error;
-    ASSERT_TRUE(plugin.create(loader.entry(), error)) << error;
-    ParameterCatalog catalog;
-    catalog.read(plugin);
     AutomationSchedule schedule(catalog, Session::readProgramNames(plugin), 1000);
     ASSERT_TRUE(schedule.add("1s..2s", "Mix=0..100", "--at", error)) << error;
     ASSERT_TRUE(schedule.add("9000", "program=1", "--at", error)) << error; // past the end: warned, not sent
@@ -444,13 +457,11 @@ TEST_F(HostRender, CompareCountsNotANumberAsADifferenceAndIncludesTheToleranceIt
 // Values with their unit as the editor's fields show them, and times in milliseconds, mean what the plain
 // numbers do; another unit is refused naming the parameter's.
 TEST_F(HostRender, TypedValuesMayCarryTheirUnit) {
-    ModuleLoader loader;
-    HostedPlugin plugin;
+    CatalogedPlugin opened;
+    ASSERT_TRUE(opened.ok()) << opened.error;
+    HostedPlugin& plugin = opened.plugin;
+    const ParameterCatalog& catalog = opened.catalog;
     std::string error;
-    ASSERT_TRUE(loader.load(module, error)) << error;
-    ASSERT_TRUE(plugin.create(loader.entry(), error)) << error;
-    ParameterCatalog catalog;
-    catalog.read(plugin);
     struct Case {
         const char* name;
         const char* value;
@@ -482,13 +493,11 @@ TEST_F(HostRender, TypedValuesMayCarryTheirUnit) {
 // Automation files as people write them: spaces around "=", milliseconds; overlapping changes of one
 // parameter and files that are not text are refused; a ramp cut by the end is warned of.
 TEST_F(HostRender, AutomationFilesAreCheckedAsAWhole) {
-    ModuleLoader loader;
-    HostedPlugin plugin;
+    CatalogedPlugin opened;
+    ASSERT_TRUE(opened.ok()) << opened.error;
+    HostedPlugin& plugin = opened.plugin;
+    const ParameterCatalog& catalog = opened.catalog;
     std::string error;
-    ASSERT_TRUE(loader.load(module, error)) << error;
-    ASSERT_TRUE(plugin.create(loader.entry(), error)) << error;
-    ParameterCatalog catalog;
-    catalog.read(plugin);
     struct Case {
         std::string text;
         const char* message; // empty: accepted
