@@ -173,6 +173,17 @@ bool EditorWindow::redo() {
     return redone;
 }
 
+void EditorWindow::onDpiChanged() {
+    std::string error;
+    if (!editorOpen || zoom > 0 ||
+        plugin.dispatch(opVendorSpecific, CHORUS_WHEEL_INDEX, CHORUS_ZOOM_VALUE, nullptr, 0.0f) == 0) {
+        return; // a zoom asked for stays; an editor that does not zoom keeps its size
+    }
+    if (readEditorSize(error)) {
+        fitToEditor();
+    }
+}
+
 void EditorWindow::onCommand(unsigned command) {
     switch (command) {
     case EditorMenu::loadPreset:

@@ -62,6 +62,8 @@ public:
     // Called by the window procedure when the user closes the window, or picks a menu command.
     void onCloseRequest();
     void onCommand(unsigned command);
+    // The window moved to a monitor of another DPI: an editor left to follow the DPI takes the new one.
+    void onDpiChanged();
     // Undo or redo the last step of the user's edits; false when there is none.
     bool undo();
     bool redo();

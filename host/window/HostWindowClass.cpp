@@ -4,6 +4,10 @@
 
 #include <windows.h>
 
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0 // older headers lack it
+#endif
+
 namespace chorus::host {
 
 namespace {
@@ -20,6 +24,12 @@ LRESULT CALLBACK hostWindowProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM l
     case WM_COMMAND:
         if (owner != nullptr && HIWORD(wParam) == 0) { // a menu's, not a control's
             owner->onCommand(LOWORD(wParam));
+            return 0;
+        }
+        break;
+    case WM_DPICHANGED:
+        if (owner != nullptr) {
+            owner->onDpiChanged();
             return 0;
         }
         break;
