@@ -8,13 +8,9 @@
 set -u
 build=$1
 source=$2
-cd "$build"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-log=$work/log.txt
-bank=$work/bank.qcp
 
 . "$source/tests/editor/open-editor.sh"
+bank=$work/bank.qcp
 zoom=${CHORUS_ZOOM:-100}
 open_editor 300 --seconds 25 --save "$bank" --zoom "$zoom"
 grep -q "^editor $((238 * zoom / 100)) x $((226 * zoom / 100)) at " "$log" || { echo "FAIL: not at $zoom %"; cat "$log"; exit 1; }

@@ -6,10 +6,6 @@
 set -u
 build=$1
 source=$2
-cd "$build"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-log=$work/log.txt
 
 . "$source/tests/editor/open-editor.sh"
 open_editor 300 --seconds 14

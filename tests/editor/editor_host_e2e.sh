@@ -5,11 +5,7 @@
 set -eu
 build=$1
 source=$2
-cd "$build"
 run="$source/tools/wine-run.sh"
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-log=$work/log.txt
 
 . "$source/tests/editor/open-editor.sh"
 open_editor 150 --seconds 8 --screenshot "$work/about.png"

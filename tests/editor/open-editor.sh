@@ -2,7 +2,13 @@
 # "chorus-host.exe editor chorus.dll ARGS... --log" in the build tree under Wine, in the background, logging to
 # $log, and waits (at most WAIT_TENTHS tenths of a second) for its window. Then host holds the PID and x, y
 # the editor's origin on the screen; if the window never showed, it prints the log and exits 1.
-# Needs build, source and log set by the caller.
+# Sourcing it also moves into the build tree and makes $work, a folder removed on exit, with $log in it.
+# Needs build and source set by the caller.
+cd "$build"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+log=$work/log.txt
+
 open_editor() {
   local wait=$1
   shift

@@ -188,19 +188,20 @@ protected:
 
 } // namespace
 
-// The module's plug-in, created, with its parameter catalog read.
-struct CatalogedPlugin {
+// The same, with the module's plug-in created and its parameter catalog read.
+class HostRenderPlugin : public HostRender {
+protected:
+    void SetUp() override {
+        HostRender::SetUp();
+        std::string error;
+        ASSERT_TRUE(loader.load(module, error)) << error;
+        ASSERT_TRUE(plugin.create(loader.entry(), error)) << error;
+        catalog.read(plugin);
+    }
+
     ModuleLoader loader;
     HostedPlugin plugin;
     ParameterCatalog catalog;
-    std::string error;
-
-    CatalogedPlugin() {
-        if (loader.load(module, error) && plugin.create(loader.entry(), error)) {
-            catalog.read(plugin);
-        }
-    }
-    bool ok() const { return plugin.isOpen(); }
 };
 
 TEST_F(HostRender, MonoInputInAddingModeMatchesTheModuleOnBothChannels) {
@@ -238,11 +239,7 @@ TEST_F(HostRender, TimedChangesLandOnTheirFrameInsideABlock) {
     expectSameAudio(rendered(), reference(stereo, 512, true, setup, changes));
 }
 
-TEST_F(HostRender, ARampSendsOneValuePerBlockAndEndsExactly) {
-    CatalogedPlugin opened;
-    ASSERT_TRUE(opened.ok()) << opened.error;
-    HostedPlugin& plugin = opened.plugin;
-    const ParameterCatalog& catalog = opened.catalog;
+TEST_F(HostRenderPlugin, ARampSendsOneValuePerBlockAndEndsExactly) {
     std::string error;
     AutomationSchedule schedule(catalog, Session::readProgramNames(plugin), 1000);
     ASSERT_TRUE(schedule.add("1s..2s", "Mix=0..100", "--at", error)) << error;
@@ -456,11 +453,7 @@ TEST_F(HostRender, CompareCountsNotANumberAsADifferenceAndIncludesTheToleranceIt
 
 // Values with their unit as the editor's fields show them, and times in milliseconds, mean what the plain
 // numbers do; another unit is refused naming the parameter's.
-TEST_F(HostRender, TypedValuesMayCarryTheirUnit) {
-    CatalogedPlugin opened;
-    ASSERT_TRUE(opened.ok()) << opened.error;
-    HostedPlugin& plugin = opened.plugin;
-    const ParameterCatalog& catalog = opened.catalog;
+TEST_F(HostRenderPlugin, TypedValuesMayCarryTheirUnit) {
     std::string error;
     struct Case {
         const char* name;
@@ -492,11 +485,7 @@ TEST_F(HostRender, TypedValuesMayCarryTheirUnit) {
 
 // Automation files as people write them: spaces around "=", milliseconds; overlapping changes of one
 // parameter and files that are not text are refused; a ramp cut by the end is warned of.
-TEST_F(HostRender, AutomationFilesAreCheckedAsAWhole) {
-    CatalogedPlugin opened;
-    ASSERT_TRUE(opened.ok()) << opened.error;
-    HostedPlugin& plugin = opened.plugin;
-    const ParameterCatalog& catalog = opened.catalog;
+TEST_F(HostRenderPlugin, AutomationFilesAreCheckedAsAWhole) {
     std::string error;
     struct Case {
         std::string text;
