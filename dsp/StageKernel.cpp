@@ -9,7 +9,7 @@ namespace {
 bool processorHas(KernelIsa isa) noexcept {
     __builtin_cpu_init();
     if (isa == KernelIsa::avx2) {
-        return __builtin_cpu_supports("avx2") != 0;
+        return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("fma") != 0;
     }
     return CHORUS_AVX512_KERNEL && __builtin_cpu_supports("avx512f") != 0 &&
            __builtin_cpu_supports("avx512dq") != 0 && __builtin_cpu_supports("avx512vl") != 0;

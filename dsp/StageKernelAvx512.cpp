@@ -41,8 +41,9 @@ struct Avx512Vectors {
     static D add(D a, D b) noexcept { return _mm512_add_pd(a, b); }
     static D sub(D a, D b) noexcept { return _mm512_sub_pd(a, b); }
     static D mul(D a, D b) noexcept { return _mm512_mul_pd(a, b); }
-    static D min(D a, D b) noexcept { return _mm512_min_pd(a, b); } // b where either is NaN
-    static D max(D a, D b) noexcept { return _mm512_max_pd(a, b); } // b where either is NaN
+    static D mulAdd(D a, D b, D c) noexcept { return _mm512_fmadd_pd(a, b, c); } // a * b + c, one rounding
+    static D min(D a, D b) noexcept { return _mm512_min_pd(a, b); }              // b where either is NaN
+    static D max(D a, D b) noexcept { return _mm512_max_pd(a, b); }              // b where either is NaN
     static D less(D a, D b) noexcept { return fromMask(_mm512_cmp_pd_mask(a, b, _CMP_LT_OS)); }
     static D lessEqual(D a, D b) noexcept { return fromMask(_mm512_cmp_pd_mask(a, b, _CMP_LE_OS)); }
     static D greater(D a, D b) noexcept { return fromMask(_mm512_cmp_pd_mask(a, b, _CMP_GT_OS)); }

@@ -3,7 +3,7 @@
 #   - the native engine (bench/chorus-bench, -O2) with the SSE2, the AVX2 and the AVX-512 kernel (the
 #     Windows modules have no AVX-512 kernel),
 #   - the Windows modules' own replacing entry under Wine (chorus-host bench), 32-bit and 64-bit:
-#     chorus-sse2.dll, held to SSE2, and chorus.dll, which takes AVX2 where the processor has it,
+#     chorus-sse2.dll, held to SSE2, and chorus.dll, which takes AVX2 (with FMA) where the processor has it,
 #   - sox's chorus with four voices on 60 s of stereo, less sox's plain copy of the same file, per voice.
 #   - an LV2 table: lv2bench (one host for all) over the same silence and block size for our stereo LV2
 #     plug-in (1 and 4 stages, each shape) and the chorus plug-ins Debian packages, at their defaults.
@@ -168,7 +168,7 @@ def module(path):
     return rows
 dlls = {name: module(f"{work}/{name}.txt") for name in ("win32-sse2", "win32", "win64-sse2", "win64")}
 print("ns per frame per stage; native = engine at -O2; win32/win64 = that chorus.dll's replacing entry under Wine")
-print("(the -sse2 module is held to SSE2; the other takes AVX2 where the processor has it); x = dll / native")
+print("(the -sse2 module is held to SSE2; the other takes AVX2 with FMA where the processor has it); x = dll / native")
 fmt = lambda v: f"{v:.2f}" if v is not None else "-"
 ratio = lambda a, b: f"{a / b:.2f}" if a and b else "-"
 head = f"{'shape':<10} {'stages':>6} {'route':<8} {'native sse2':>11} {'win32 sse2':>10} {'x':>5} " \
