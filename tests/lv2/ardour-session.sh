@@ -22,6 +22,34 @@ echo '<Ardour><Config><Option name="hide-dummy-backend" value="0"/></Config></Ar
   >"$XDG_CONFIG_HOME/ardour7/config"
 failures=0
 
+# ardour LOG PROGRAM ARGS...: one Ardour program, two minutes at most, its output in LOG. Ardour 7.3 itself can
+# hang as an export starts (its export start holds the engine's process lock while it waits for the butler, which
+# needs that lock for the buffer sizing queued at every session load) or crash on a heap error as an export ends, with
+# other plug-ins too. So LOG ends with how the program ended, and a hung one's Ardour frames, to tell those from ours.
+ardour() {
+  local log=$1 limit=120 pid rc
+  shift
+  : >"$log"
+  "$@" >>"$log" 2>&1 & # appending, so that the notes below are not overwritten
+  pid=$!
+  for ((tenths = 0; tenths < limit * 10; tenths++)); do
+    kill -0 $pid 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 $pid 2>/dev/null; then
+    echo "$1 hung for $limit s; its threads:" >>"$log"
+    command -v gdb >/dev/null &&
+      gdb -batch -p $pid -ex 'thread apply all bt' 2>/dev/null | grep -E '^Thread|^#[0-9]+ .* in ARDOUR::' >>"$log"
+    kill -KILL $pid
+    wait $pid
+    return 124
+  fi
+  wait $pid
+  rc=$?
+  [ $rc -gt 128 ] && echo "$1 ended by signal $((rc - 128))" >>"$log"
+  return $rc
+}
+
 # session KIND CHANNELS URI PRESET PERIOD [PORT VALUE RENDER_OPTION]
 session() {
   local kind=$1 channels=$2 uri=$3 preset=$4 period=$5 port=${6:-} value=${7:-} option=${8:-}
@@ -63,15 +91,15 @@ for i = 0, 5 do values = values .. " " .. ARDOUR.LuaAPI.get_processor_param(p, i
 print(values)
 close_session()
 LUA
-  timeout 120 ardour7-lua "$work/make.lua" >"$work/make.log" 2>&1
+  ardour "$work/make.log" ardour7-lua "$work/make.lua"
   local saved reopened
   saved=$(grep -m1 '^VALUES' "$work/make.log")
   [ -n "$saved" ] || { tail -20 "$work/make.log"; echo "FAIL: $kind session not made"; failures=$((failures + 1)); return; }
-  timeout 120 ardour7-lua "$work/reopen.lua" >"$work/reopen.log" 2>&1
+  ardour "$work/reopen.log" ardour7-lua "$work/reopen.lua"
   reopened=$(grep -m1 '^VALUES' "$work/reopen.log")
   echo "$kind: saved    $saved"
   echo "$kind: reopened $reopened"
-  [ "$saved" = "$reopened" ] || { echo "FAIL: $kind control values changed on reopening"; failures=$((failures + 1)); }
+  [ "$saved" = "$reopened" ] || { tail -20 "$work/reopen.log"; echo "FAIL: $kind control values changed on reopening"; failures=$((failures + 1)); }
 
   # The placeholder take becomes the test input, frame for frame.
   local audio=$dir/interchange/$kind/audiofiles frames
@@ -84,8 +112,8 @@ LUA
   else
     sox "$work/take-$kind.wav" -e floating-point -b 32 "$audio/Take1_Chorus-1.wav"
   fi
-  timeout 120 ardour7-export -b float -o "$work/export-$kind.wav" "$dir" chorus >"$work/export.log" 2>&1 ||
-    { tail -5 "$work/export.log"; echo "FAIL: $kind export"; failures=$((failures + 1)); return; }
+  ardour "$work/export.log" ardour7-export -b float -o "$work/export-$kind.wav" "$dir" chorus ||
+    { tail -40 "$work/export.log"; echo "FAIL: $kind export"; failures=$((failures + 1)); return; }
   local options=(--program "$preset")
   [ -n "$option" ] && options+=(--param "$option")
   /usr/bin/python3 "$here/ardour-match.py" "$work/export-$kind.wav" "$work/take-$kind.wav" "$chorus_host" \
